@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+#include <QUrl>
+
+#include <optional>
+
+// The printers the daemon reports at /printers, fetched on demand.
+class PrinterList : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PrinterList(const QString &endpoint, QObject *parent = nullptr);
+
+    QStringList printers() const;
+    std::optional<QString> lastError() const;
+    std::optional<QDateTime> lastRefreshAt() const;
+    bool isLoading() const;
+    QUrl url() const;
+
+    void refresh();
+    // Cancels the request in flight, if any, and forgets it (closing the popover).
+    void cancel();
+
+Q_SIGNALS:
+    void printersChanged();
+    void lastErrorChanged();
+    void lastRefreshAtChanged();
+    void isLoadingChanged();
+};

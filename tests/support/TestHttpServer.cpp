@@ -1,0 +1,92 @@
+#include "TestHttpServer.h"
+
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+TestHttpServer::TestHttpServer(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &TestHttpServer::accept);
+    listen();
+}
+
+QUrl TestHttpServer::url(const QString &path) const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
+}
+
+void TestHttpServer::setResponse(const QString &path, const Response &response)
+{
+    m_responses.insert(path, response);
+}
+
+void TestHttpServer::close()
+{
+    m_server.close();
+    const auto sockets = findChildren<QTcpSocket *>();
+    for (QTcpSocket *socket : sockets)
+        socket->abort();
+}
+
+bool TestHttpServer::listen()
+{
+    if (!m_server.listen(QHostAddress::LocalHost, m_port))
+        return false;
+    m_port = m_server.serverPort();
+    return true;
+}
+
+void TestHttpServer::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void TestHttpServer::readRequest(QTcpSocket *socket)
+{
+    if (socket->property("answered").toBool())
+        return;
+    QByteArray buffered = socket->property("buffer").toByteArray() + socket->readAll();
+    const qsizetype headEnd = buffered.indexOf("\r\n\r\n");
+    if (headEnd < 0) {
+        socket->setProperty("buffer", buffered);
+        return;
+    }
+    socket->setProperty("answered", true);
+    const QByteArray head = buffered.left(headEnd);
+    m_heads.append(head);
+    const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
+    const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
+    m_counts[path] += 1;
+
+    const Response response = m_responses.value(path, Response{404, "not found", 0, false, "text/plain"});
+    if (response.delayMs <= 0) {
+        answer(socket, response);
+        return;
+    }
+    QPointer<QTcpSocket> guarded(socket);
+    QTimer::singleShot(response.delayMs, this, [this, guarded, response] {
+        if (guarded)
+            answer(guarded, response);
+    });
+}
+
+void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
+{
+    if (response.dropConnection) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n";
+    reply += "Content-Type: " + response.contentType + "\r\n";
+    reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    reply += "Connection: close\r\n\r\n";
+    reply += response.body;
+    socket->write(reply);
+    socket->disconnectFromHost();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QTcpServer>
+#include <QUrl>
+
+class QTcpSocket;
+
+// A loopback HTTP/1.1 server for tests: answers each path with a scripted response, optionally
+// late or not at all, and records what it was asked.
+class TestHttpServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Response
+    {
+        int status = 200;
+        QByteArray body;
+        int delayMs = 0;
+        bool dropConnection = false;
+        QByteArray contentType = "application/json";
+    };
+
+    explicit TestHttpServer(QObject *parent = nullptr);
+
+    quint16 port() const { return m_server.serverPort(); }
+    QUrl url(const QString &path) const;
+
+    // Paths without a response get 404.
+    void setResponse(const QString &path, const Response &response);
+    int requestCount(const QString &path) const { return m_counts.value(path); }
+    // Raw request heads (request line and headers) in arrival order.
+    QList<QByteArray> requestHeads() const { return m_heads; }
+
+    // Stops listening and drops open connections; a later listen() takes the same port again.
+    void close();
+    bool listen();
+
+private:
+    void accept();
+    void readRequest(QTcpSocket *socket);
+    void answer(QTcpSocket *socket, const Response &response);
+
+    QTcpServer m_server;
+    quint16 m_port = 0;
+    QHash<QString, Response> m_responses;
+    QHash<QString, int> m_counts;
+    QList<QByteArray> m_heads;
+};
