@@ -10,7 +10,10 @@ public:
     enum class Kind { running, unknown, stopped, notInstalled };
 
     static ServiceState running(qint64 pid) { return ServiceState(Kind::running, pid, {}); }
-    static ServiceState unknown(const QString &reason) { return ServiceState(Kind::unknown, 0, reason); }
+    static ServiceState unknown(const QString &reason)
+    {
+        return ServiceState(Kind::unknown, 0, reason);
+    }
     static ServiceState stopped() { return ServiceState(Kind::stopped, 0, {}); }
     static ServiceState notInstalled() { return ServiceState(Kind::notInstalled, 0, {}); }
 
@@ -26,8 +29,7 @@ private:
         : m_kind(kind)
         , m_pid(pid)
         , m_reason(reason)
-    {
-    }
+    {}
 
     Kind m_kind;
     qint64 m_pid;

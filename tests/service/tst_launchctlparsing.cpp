@@ -1,0 +1,79 @@
+#include "service/LaunchctlParsing.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ProcessResult exited(const QByteArray &output, int status = 0)
+{
+    return {ProcessResult::End::exited, {}, status, output};
+}
+
+} // namespace
+
+class LaunchctlParsingTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void state_data()
+    {
+        QTest::addColumn<ProcessResult>("result");
+        QTest::addColumn<QString>("label");
+        const QString running = u"Running (pid 412)"_s;
+        const QString stopped = u"Stopped"_s;
+        const QString nonUtf8 = u"Unknown: non-utf8 launchctl output"_s;
+
+        QTest::newRow("loaded job with a process")
+            << exited("{\n\t\"Label\" = \"com.korvel.printer\";\n\t\"LastExitStatus\" = 0;\n"
+                      "\t\"PID\" = 412;\n\t\"Program\" = \"/usr/local/bin/korvel\";\n};\n")
+            << running;
+        QTest::newRow("loaded job without a process")
+            << exited("{\n\t\"Label\" = \"com.korvel.printer\";\n\t\"LastExitStatus\" = 0;\n};\n")
+            << stopped;
+        QTest::newRow("CRLF line ends") << exited("{\r\n\t\"PID\" = 412;\r\n}\r\n") << running;
+        QTest::newRow("pid 0") << exited("\t\"PID\" = 0;\n") << stopped;
+        QTest::newRow("pid 0, then a usable line")
+            << exited("\t\"PID\" = 0;\n\t\"PID\" = 77;\n") << u"Running (pid 77)"_s;
+        QTest::newRow("minus sign dropped") << exited("\t\"PID\" = -5;\n") << u"Running (pid 5)"_s;
+        QTest::newRow("digits joined across a blank") << exited("\t\"PID\" = 4 12;\n") << running;
+        QTest::newRow("no equals sign") << exited("\t\"PID\" 412;\n") << stopped;
+        QTest::newRow("PIDFile key") << exited("\t\"PIDFile\" = 412;\n") << stopped;
+        QTest::newRow("largest 64-bit value")
+            << exited("\"PID\" = 9223372036854775807;") << u"Running (pid 9223372036854775807)"_s;
+        QTest::newRow("20 digits") << exited("\t\"PID\" = 12345678901234567890;\n") << stopped;
+        QTest::newRow("empty output") << exited({}) << stopped;
+        QTest::newRow("first PID line wins")
+            << exited("\"PID\" = 412;\n\"PID\" = 999;\n") << running;
+        QTest::newRow("Unicode spaces trimmed")
+            << exited(u"\u3000\u00a0\"PID\" = 412;\u2003\u00a0\n"_s.toUtf8()) << running;
+        QTest::newRow("line breaks not trimmed") << exited("\v\"PID\" = 412;\n") << stopped;
+        QTest::newRow("non-ASCII digits")
+            << exited(u"\"PID\" = \u0664\u0661\u0662;"_s.toUtf8()) << stopped;
+        QTest::newRow("numeric character outside the BMP")
+            << exited(u"\"PID\" = 4\U0001D7CF2;"_s.toUtf8()) << stopped;
+        QTest::newRow("exit 113 with a PID line")
+            << exited("\t\"PID\" = 412;\n", 113) << u"Not installed"_s;
+        QTest::newRow("non-zero exit, output not decoded")
+            << exited("\xff", 1) << u"Not installed"_s;
+        QTest::newRow("invalid UTF-8") << exited("\t\"PID\" = 412;\n\xff\n") << nonUtf8;
+        QTest::newRow("truncated UTF-8 sequence") << exited("\"PID\" = 412;\n\xe2\x80") << nonUtf8;
+        QTest::newRow("could not start")
+            << ProcessResult{ProcessResult::End::failedToStart, u"Permission denied"_s, 0, {}}
+            << u"Unknown: Permission denied"_s;
+        QTest::newRow("timed out") << ProcessResult{ProcessResult::End::timedOut, {}, 0, {}}
+                                   << u"Unknown: launchctl timed out"_s;
+    }
+
+    void state()
+    {
+        QFETCH(ProcessResult, result);
+        QFETCH(QString, label);
+        QCOMPARE(stateFromLaunchctlResult(result).label(), label);
+    }
+};
+
+QTEST_GUILESS_MAIN(LaunchctlParsingTest)
+#include "tst_launchctlparsing.moc"
