@@ -1,10 +1,10 @@
 #pragma once
 
+#include "daemon/DaemonFetch.h"
 #include "daemon/SlotLine.h"
 
 #include <QObject>
 #include <QUrl>
-
 #include <optional>
 
 // The daemon's printer-slot configuration from /config, fetched on demand.
@@ -28,4 +28,14 @@ Q_SIGNALS:
     void slotsChanged();
     void lastErrorChanged();
     void isLoadingChanged();
+
+private:
+    void apply(const DaemonAnswer &answer);
+    void setLoading(bool loading);
+
+    QList<SlotLine> m_slots = SlotLine::emptySlots();
+    std::optional<QString> m_lastError;
+    bool m_isLoading = false;
+    QUrl m_url;
+    DaemonFetch m_fetch;
 };

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "daemon/DaemonFetch.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
 #include <QUrl>
-
 #include <optional>
 
 // The printers the daemon reports at /printers, fetched on demand.
@@ -30,4 +31,15 @@ Q_SIGNALS:
     void lastErrorChanged();
     void lastRefreshAtChanged();
     void isLoadingChanged();
+
+private:
+    void apply(const DaemonAnswer &answer);
+    void setLoading(bool loading);
+
+    QStringList m_printers;
+    std::optional<QString> m_lastError;
+    std::optional<QDateTime> m_lastRefreshAt;
+    bool m_isLoading = false;
+    QUrl m_url;
+    DaemonFetch m_fetch;
 };

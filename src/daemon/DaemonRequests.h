@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+// What a finished request to the daemon came to, reduced to what the models act on.
+struct DaemonAnswer
+{
+    enum class Kind { body, cancelled, failed };
+
+    Kind kind = Kind::body;
+    // For `failed`: the text shown to the user.
+    QString errorText;
+    // For `body`: the bytes received; none when the body was refused.
+    std::optional<QByteArray> body;
+};
+
+// GET with a 3 s transfer timeout that never reads or fills a cache.
+QNetworkRequest daemonRequest(const QUrl &url);
+
+// The endpoint as a URL, or `fallback` when the text is not a usable URL.
+QUrl endpointUrl(const QString &endpoint, const QUrl &fallback);
+
+inline const QString timedOutText = QStringLiteral("The request timed out.");
+
+// Far beyond any real answer; a larger body is refused rather than held in memory and parsed on
+// the main thread.
+inline constexpr qint64 maxBodyBytes = 4 * 1024 * 1024;
+
+// Why we aborted a reply ourselves, if we did. Qt reports our abort and its own transfer timeout
+// with the same error code, so the reply has to carry this mark.
+enum class OwnAbort { none, cancelled, bodyTooLarge };
+
+// An HTTP error status still carries a body the daemon meant to be read.
+DaemonAnswer classifyReply(QNetworkReply::NetworkError error, bool hasHttpStatus, OwnAbort abort,
+                           const QString &errorString, const QByteArray &body);
