@@ -1,0 +1,139 @@
+#include "log/LogTailer.h"
+
+#include "log/LogFileCopy.h"
+#include "platform/Dispatch.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QLocale>
+#include <QPointer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int readIntervalMs = 1000;
+
+} // namespace
+
+LogTailer::LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowBytes,
+                     std::shared_ptr<DesktopIntegration> desktop,
+                     std::shared_ptr<UserPrompts> prompts, QObject *parent)
+    : QObject(parent)
+    , m_path(path)
+    , m_maxLines(maxLines)
+    , m_tailWindowBytes(tailWindowBytes)
+    , m_desktop(std::move(desktop))
+    , m_prompts(std::move(prompts))
+    , m_timer(this)
+{
+    m_timer.setInterval(readIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &LogTailer::readOnce);
+}
+
+LogTailer::LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowBytes, QObject *parent)
+    : LogTailer(path, maxLines, tailWindowBytes, makeDesktopIntegration(), makeUserPrompts(),
+                parent)
+{}
+
+void LogTailer::start()
+{
+    readOnce();
+    m_timer.start();
+}
+
+void LogTailer::stop()
+{
+    m_timer.stop();
+}
+
+void LogTailer::readOnce()
+{
+    const TailRead read = readLogTail(m_path, m_maxLines, m_tailWindowBytes);
+    Dispatch::toMain(this, [this, read] { publish(read); });
+}
+
+// Assigns only what changed: an idle log, or a log that stays missing, repaints nothing.
+void LogTailer::publish(const TailRead &read)
+{
+    if (read.lines && *read.lines != m_lines) {
+        m_lines = *read.lines;
+        Q_EMIT linesChanged();
+    }
+    if (read.fileError != m_fileError) {
+        m_fileError = read.fileError;
+        Q_EMIT fileErrorChanged();
+    }
+}
+
+void LogTailer::openInConsole()
+{
+    m_desktop->openInLogViewer(m_path);
+}
+
+void LogTailer::openContainingFolder()
+{
+    m_desktop->revealInFileBrowser(m_path);
+}
+
+void LogTailer::exportLog(std::function<void(std::optional<QString>)> completion)
+{
+    m_desktop->bringToFront();
+    QPointer<LogTailer> self(this);
+    m_prompts->chooseSaveLocation(u"Export Korvel Printer Log"_s, suggestedExportFilename(),
+                                  [self, completion](std::optional<QString> target) {
+                                      if (!self)
+                                          return;
+                                      if (!target) {
+                                          if (completion)
+                                              completion(std::nullopt);
+                                          return;
+                                      }
+                                      self->copyExport(*target, completion);
+                                  });
+}
+
+// The copy runs off the main thread: the whole log may be large, and the panel must not freeze.
+void LogTailer::copyExport(const QString &target,
+                           std::function<void(std::optional<QString>)> completion)
+{
+    QPointer<LogTailer> self(this);
+    Dispatch::toPool(Dispatch::userInitiatedPool(), [self, source = m_path, target, completion] {
+        const std::optional<QString> error = copyReplacing(source, target);
+        // `self` is only looked at on the main thread, where the tailer lives and dies.
+        Dispatch::toMain(QCoreApplication::instance(), [self, target, completion, error] {
+            if (!self)
+                return;
+            if (error)
+                self->presentError(u"Export failed: "_s + *error);
+            if (completion)
+                completion(error ? std::nullopt : std::optional(target));
+        });
+    });
+}
+
+std::optional<QString> LogTailer::prepareShareableLog()
+{
+    const PreparedDirectory directory = m_desktop->shareDirectory();
+    const QString target = QDir(directory.path).filePath(suggestedExportFilename());
+    const std::optional<QString> error =
+        directory.ok() ? copyReplacing(m_path, target) : directory.error;
+    if (error) {
+        presentError(u"Could not prepare log for sharing: "_s + *error);
+        return std::nullopt;
+    }
+    return target;
+}
+
+QString LogTailer::suggestedExportFilename() const
+{
+    // The C locale keeps ASCII digits and the Gregorian calendar whatever the user's settings.
+    const QString stamp = QLocale::c().toString(QDateTime::currentDateTime(), u"yyyyMMdd-HHmmss");
+    return u"KorvelPrinter-"_s + stamp + u".log"_s;
+}
+
+void LogTailer::presentError(const QString &message)
+{
+    m_prompts->warn(message);
+}

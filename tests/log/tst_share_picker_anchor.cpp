@@ -1,0 +1,68 @@
+#include "log/SharePickerAnchor.h"
+
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class RecordingPicker : public SharePicker
+{
+public:
+    void show(const QList<QUrl> &items, QWidget *anchor) override
+    {
+        shown << items;
+        anchors << anchor;
+    }
+
+    QList<QList<QUrl>> shown;
+    QList<QWidget *> anchors;
+};
+
+class SharePickerAnchorTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QList<QUrl> m_items;
+    bool m_presented = false;
+    RecordingPicker m_picker;
+    QPushButton m_button{u"Share…"_s};
+    SharePickerAnchor m_anchor{[this] { return m_items; }, [this] { return m_presented; },
+                               [this](bool on) { m_presented = on; }, m_picker, &m_button};
+
+private Q_SLOTS:
+    void requestWaitsForItemsThenIsServedOnce()
+    {
+        m_anchor.sync();
+        m_presented = true;
+        m_anchor.sync();
+        QTest::qWait(20);
+        QVERIFY(m_picker.shown.isEmpty());
+        QVERIFY(m_presented);
+
+        m_items = {QUrl::fromLocalFile(u"/tmp/a.log"_s)};
+        m_anchor.sync();
+        m_anchor.sync(); // a second update pass before the queued one runs
+        QVERIFY(m_picker.shown.isEmpty());
+        m_items = {QUrl::fromLocalFile(u"/tmp/b.log"_s)}; // the items current when it runs count
+        QTRY_VERIFY(!m_presented);
+        QTest::qWait(20);
+        QCOMPARE(m_picker.shown, QList<QList<QUrl>>{m_items});
+        QCOMPARE(m_picker.anchors, QList<QWidget *>{&m_anchor});
+
+        m_presented = true; // the next Share click opens it again
+        m_anchor.sync();
+        QTRY_COMPARE(m_picker.shown.size(), 2);
+    }
+
+    void takesNoClicksFromTheButtonAboveIt()
+    {
+        m_anchor.move(40, 12);
+        m_button.show();
+        QCOMPARE(m_anchor.size(), QSize(1, 1));
+        QCOMPARE(m_button.childAt(QPoint(40, 12)), nullptr);
+    }
+};
+
+QTEST_MAIN(SharePickerAnchorTest)
+#include "tst_share_picker_anchor.moc"
