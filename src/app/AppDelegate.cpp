@@ -1,0 +1,126 @@
+#include "app/AppDelegate.h"
+
+#include "app/StatusItemImage.h"
+
+#include <QPointer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 maxLines = 300;
+constexpr qint64 tailWindowBytes = 65536;
+const auto serviceLabel = u"com.korvel.printer"_s;
+
+ServiceTools serviceTools(const AppEnvironment &environment)
+{
+    ServiceTools tools;
+    tools.launchctlPath = environment.launchctlPath;
+    tools.osascriptPath = environment.osascriptPath;
+    tools.healthUrl = QUrl(environment.daemonBase + DaemonAddress::healthPath);
+    return tools;
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform, QObject *parent)
+    : QObject(parent)
+    , m_logTailer(environment.logPath, maxLines, tailWindowBytes)
+    , m_serviceStatus(serviceLabel, serviceTools(environment))
+    , m_printerList(environment.daemonBase + DaemonAddress::printersPath)
+    , m_configSummary(environment.daemonBase + DaemonAddress::configPath)
+    , m_configWindow(platform.makeConfigPage,
+                     QUrl(environment.daemonBase + DaemonAddress::pagePath))
+    , m_environment(environment)
+    , m_platform(std::move(platform))
+{
+    m_clock.start();
+}
+
+// The panel observes the models, so it goes before them.
+AppDelegate::~AppDelegate()
+{
+    m_popover.reset();
+    m_statusItem.reset();
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    m_statusItem = m_platform.makeStatusItem();
+    configureStatusItemImage();
+    if (m_statusItem->hasButton())
+        connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePopover);
+
+    PopoverContent content;
+    content.logTailer = &m_logTailer;
+    content.serviceStatus = &m_serviceStatus;
+    content.printerList = &m_printerList;
+    content.configSummary = &m_configSummary;
+    content.openConfig = [delegate = QPointer<AppDelegate>(this)] {
+        if (delegate)
+            delegate->m_configWindow.showConfig();
+    };
+    m_popover = m_platform.makePopover(content);
+    connect(m_popover.get(), &Popover::dismissedByOutsidePress, this,
+            &AppDelegate::popoverDismissed);
+}
+
+void AppDelegate::configureStatusItemImage()
+{
+    if (!m_statusItem->hasButton())
+        return;
+    const auto image = loadStatusItemImage(
+        statusImageCandidates(m_environment.bundleIconPath, m_environment.workingDirectory));
+    if (image)
+        m_statusItem->setImage(*image);
+    else
+        m_statusItem->setTitle(u"KP"_s);
+}
+
+void AppDelegate::togglePopover()
+{
+    if (!m_statusItem || !m_statusItem->hasButton())
+        return;
+    if (m_popover->isShown()) {
+        m_popover->close();
+        stopModels();
+        return;
+    }
+    switch (m_arbiter.iconActivated(m_clock.elapsed())) {
+    case ToggleArbiter::Action::open:
+        // Started first, so the immediate read, check and fetches are under way when the
+        // panel first paints.
+        startModels();
+        m_popover->showBelow(m_statusItem->geometry());
+        break;
+    case ToggleArbiter::Action::close:
+        stopModels();
+        break;
+    case ToggleArbiter::Action::none:
+        break;
+    }
+}
+
+void AppDelegate::startModels()
+{
+    m_logTailer.start();
+    m_serviceStatus.start();
+    m_printerList.refresh();
+    m_configSummary.refresh();
+}
+
+void AppDelegate::stopModels()
+{
+    m_logTailer.stop();
+    m_serviceStatus.stop();
+    m_printerList.cancel();
+    m_configSummary.cancel();
+}
+
+// A press elsewhere leaves the models running (the next click restarts them); a press on the
+// icon is the closing click, whose activation the arbiter then swallows.
+void AppDelegate::popoverDismissed(QPoint globalPos)
+{
+    if (m_arbiter.popoverDismissed(globalPos, m_statusItem->geometry(), m_clock.elapsed()))
+        stopModels();
+}

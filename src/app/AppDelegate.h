@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/AppEnvironment.h"
+#include "app/AppPlatform.h"
+#include "app/ConfigWindowController.h"
+#include "app/ToggleArbiter.h"
+#include "daemon/ConfigSummary.h"
+#include "daemon/PrinterList.h"
+#include "log/LogTailer.h"
+#include "service/ServiceStatus.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <memory>
+
+// Owns the models, the configuration window, the status item and the popover for the life of
+// the process, and sets the models to work only while the popover is open.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    AppDelegate(const AppEnvironment &environment, AppPlatform platform, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // Makes the status item and the popover; starts nothing.
+    void applicationDidFinishLaunching();
+    // The status item's action: opens the popover with the models at work, or closes it and
+    // stops them.
+    void togglePopover();
+
+    StatusItem *statusItem() const { return m_statusItem.get(); }
+    Popover *popover() const { return m_popover.get(); }
+    LogTailer &logTailer() { return m_logTailer; }
+    ServiceStatus &serviceStatus() { return m_serviceStatus; }
+    PrinterList &printerList() { return m_printerList; }
+    ConfigSummary &configSummary() { return m_configSummary; }
+    ConfigWindowController &configWindow() { return m_configWindow; }
+
+private:
+    void configureStatusItemImage();
+    void startModels();
+    void stopModels();
+    void popoverDismissed(QPoint globalPos);
+
+    std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<Popover> m_popover;
+    LogTailer m_logTailer;
+    ServiceStatus m_serviceStatus;
+    PrinterList m_printerList;
+    ConfigSummary m_configSummary;
+    ConfigWindowController m_configWindow;
+
+    AppEnvironment m_environment;
+    AppPlatform m_platform;
+    ToggleArbiter m_arbiter;
+    QElapsedTimer m_clock;
+};

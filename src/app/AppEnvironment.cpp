@@ -1,0 +1,39 @@
+#include "app/AppEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::optional<QString> bundleResource(const QString &fileName)
+{
+#ifdef Q_OS_MACOS
+    const QString path = QCoreApplication::applicationDirPath() + "/../Resources/"_L1 + fileName;
+#else
+    // An installed copy keeps the bundle's resources in its data directory.
+    const QString path = QCoreApplication::applicationDirPath() +
+                         "/../" KORVEL_INSTALL_DATADIR "/korvel-printer/"_L1 + fileName;
+#endif
+    if (QFileInfo::exists(path))
+        return QDir::cleanPath(path);
+    return std::nullopt;
+}
+
+} // namespace
+
+AppEnvironment AppEnvironment::standard()
+{
+    AppEnvironment environment;
+    environment.bundleIconPath = bundleResource(u"AppIcon.icns"_s);
+    environment.workingDirectory = QDir::currentPath();
+    const QString appDir = QCoreApplication::applicationDirPath();
+    environment.pageModuleDirs = {
+        appDir, QDir::cleanPath(appDir + "/../" KORVEL_INSTALL_LIBDIR "/korvel-printer"_L1)};
+#ifdef Q_OS_MACOS
+    environment.pageModuleDirs.append(QDir::cleanPath(appDir + "/../PlugIns"_L1));
+#endif
+    return environment;
+}

@@ -1,0 +1,48 @@
+#include "app/PopupPopover.h"
+
+#include "app/PopoverPlacement.h"
+#include "app/PopupPanel.h"
+#include "platform/Platform.h"
+#include "ui/PopoverView.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+PopupPopover::PopupPopover(const PopoverContent &content, QObject *parent)
+    : Popover(parent)
+    , m_sharePicker(makeSharePicker())
+{
+    auto *view = new PopoverView(*content.logTailer, *content.serviceStatus, *content.printerList,
+                                 *content.configSummary, content.openConfig, *m_sharePicker);
+    m_panel = std::make_unique<PopupPanel>(view);
+    connect(m_panel.get(), &PopupPanel::outsidePress, this, &Popover::dismissedByOutsidePress);
+}
+
+// The panel uses the share picker, so it goes first.
+PopupPopover::~PopupPopover()
+{
+    m_panel.reset();
+}
+
+bool PopupPopover::isShown() const
+{
+    return m_panel->isVisible();
+}
+
+void PopupPopover::showBelow(const QRect &anchor)
+{
+    // Some trays do not tell where their icons are; the click that opened us was on it.
+    const QRect target = anchor.isEmpty() ? QRect(QCursor::pos(), QSize(1, 1)) : anchor;
+    QScreen *screen = QGuiApplication::screenAt(target.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    m_panel->move(popoverOrigin(target, m_panel->size(), screen->availableGeometry()));
+    m_panel->show();
+    m_panel->raise();
+}
+
+void PopupPopover::close()
+{
+    m_panel->hide();
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/Popover.h"
+#include "app/PopoverContent.h"
+
+#include <memory>
+
+class PopupPanel;
+class SharePicker;
+
+// The popover as a popup window hosting the panel; the panel is built once and kept.
+class PopupPopover : public Popover
+{
+    Q_OBJECT
+
+public:
+    explicit PopupPopover(const PopoverContent &content, QObject *parent = nullptr);
+    ~PopupPopover() override;
+
+    bool isShown() const override;
+    void showBelow(const QRect &anchor) override;
+    void close() override;
+
+private:
+    std::unique_ptr<SharePicker> m_sharePicker;
+    std::unique_ptr<PopupPanel> m_panel;
+};

@@ -1,0 +1,11 @@
+#include "app/AppEnvironment.h"
+#include "app/AppStartup.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    prepareApplication();
+    QApplication app(argc, argv);
+    return runTrayApp(app, AppEnvironment::standard());
+}

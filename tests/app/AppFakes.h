@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/ConfigPageView.h"
+#include "app/Popover.h"
+#include "app/StatusItem.h"
+
+#include <QWidget>
+#include <optional>
+
+// A status item that records what the delegate gave it; clicks are emitted by the test.
+class FakeStatusItem : public StatusItem
+{
+public:
+    bool button = true;
+    QRect rect{1000, 0, 24, 24};
+    std::optional<QImage> image;
+    std::optional<QString> title;
+
+    bool hasButton() const override { return button; }
+    void setImage(const QImage &value) override { image = value; }
+    void setTitle(const QString &value) override { title = value; }
+    QRect geometry() const override { return rect; }
+    void click() { Q_EMIT clicked(); }
+};
+
+class FakePopover : public Popover
+{
+public:
+    bool shown = false;
+    int shows = 0;
+    QRect lastAnchor;
+
+    bool isShown() const override { return shown; }
+    void showBelow(const QRect &anchor) override
+    {
+        shown = true;
+        ++shows;
+        lastAnchor = anchor;
+    }
+    void close() override { shown = false; }
+    // What a popup does on a press outside it: hide, then say where the press was.
+    void pressOutside(QPoint globalPos)
+    {
+        shown = false;
+        Q_EMIT dismissedByOutsidePress(globalPos);
+    }
+};
+
+class FakePageView : public ConfigPageView
+{
+public:
+    QWidget view;
+    QList<QUrl> loads;
+    int stops = 0;
+
+    QWidget *widget() override { return &view; }
+    void load(const QUrl &url) override { loads.append(url); }
+    void stop() override { ++stops; }
+    QUrl url() const override { return loads.isEmpty() ? QUrl() : loads.last(); }
+    QString title() const override { return {}; }
+};

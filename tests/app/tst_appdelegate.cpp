@@ -1,0 +1,263 @@
+#include "AppFakes.h"
+#include "TestHttpServer.h"
+#include "app/AppDelegate.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int activeTimers(const QObject &model)
+{
+    const auto timers = model.findChildren<QTimer *>(Qt::FindDirectChildrenOnly);
+    return int(std::count_if(timers.begin(), timers.end(),
+                             [](const QTimer *timer) { return timer->isActive(); }));
+}
+
+} // namespace
+
+class TestAppDelegate : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TestHttpServer m_server;
+    FakeStatusItem *m_item = nullptr;
+    FakePopover *m_popover = nullptr;
+    std::function<void()> m_openConfig;
+    int m_pagesMade = 0;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // Runs of the fake launchctl so far.
+    int launchctlRuns() const
+    {
+        QFile runs(path(u"runs"_s));
+        return runs.open(QIODevice::ReadOnly) ? int(runs.readAll().count('\n')) : 0;
+    }
+
+    std::unique_ptr<AppDelegate> launch(const AppEnvironment &environment)
+    {
+        AppPlatform platform;
+        platform.makeStatusItem = [this] {
+            auto item = std::make_unique<FakeStatusItem>();
+            m_item = item.get();
+            return item;
+        };
+        platform.makePopover = [this](const PopoverContent &content) {
+            m_openConfig = content.openConfig;
+            auto popover = std::make_unique<FakePopover>();
+            m_popover = popover.get();
+            return popover;
+        };
+        platform.makeConfigPage = [this](QWidget *) {
+            ++m_pagesMade;
+            return std::make_unique<FakePageView>();
+        };
+        auto delegate = std::make_unique<AppDelegate>(environment, std::move(platform));
+        delegate->applicationDidFinishLaunching();
+        return delegate;
+    }
+
+    AppEnvironment environment() const
+    {
+        AppEnvironment environment;
+        environment.logPath = path(u"daemon.log"_s);
+        environment.daemonBase = m_server.url(u""_s).toString();
+        environment.launchctlPath = path(u"launchctl"_s);
+        environment.osascriptPath = path(u"osascript"_s);
+        environment.workingDirectory = path(u"nowhere"_s);
+        return environment;
+    }
+
+    void writeFile(const QString &name, const QByteArray &content)
+    {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+    }
+
+    void expectRunning(AppDelegate &delegate, int expected)
+    {
+        QCOMPARE(activeTimers(delegate.logTailer()), expected);
+        QCOMPARE(activeTimers(delegate.serviceStatus()), expected);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        writeFile(u"launchctl"_s, "#!/bin/sh\necho run >> '" + path(u"runs"_s).toUtf8() +
+                                      "'\nprintf '{\\n\\t\"PID\" = 4242;\\n};\\n'\n");
+        writeFile(u"daemon.log"_s, "INFO started\nINFO printer ready\n");
+        m_server.setResponse(u"/health"_s, {});
+    }
+
+    void init()
+    {
+        QFile::remove(path(u"runs"_s));
+        // Slow answers keep both fetches in flight long enough to be cancelled.
+        const QByteArray body = R"({"success":true,"data":["Receipt"]})";
+        m_server.setResponse(u"/printers"_s, {200, body, 1500});
+        m_server.setResponse(u"/config"_s, {200, R"({"data":{}})", 1500});
+    }
+
+    void launchStartsNothing()
+    {
+        const int printers = m_server.requestCount(u"/printers"_s);
+        const int config = m_server.requestCount(u"/config"_s);
+        const int health = m_server.requestCount(u"/health"_s);
+        const auto delegate = launch(environment());
+        QTest::qWait(1200);
+        QCOMPARE(launchctlRuns(), 0);
+        QCOMPARE(m_server.requestCount(u"/printers"_s), printers);
+        QCOMPARE(m_server.requestCount(u"/config"_s), config);
+        QCOMPARE(m_server.requestCount(u"/health"_s), health);
+        QVERIFY(delegate->logTailer().lines().isEmpty());
+        expectRunning(*delegate, 0);
+        QVERIFY(!m_popover->isShown());
+        QCOMPARE(m_pagesMade, 0);
+    }
+
+    // Click, click, click: open with the immediate work, close with everything stopped and
+    // cancelled, open again with the immediate work repeated.
+    void clickClickClick()
+    {
+        const auto delegate = launch(environment());
+        const int printers = m_server.requestCount(u"/printers"_s);
+        const int config = m_server.requestCount(u"/config"_s);
+
+        m_item->click();
+        QVERIFY(m_popover->isShown());
+        QCOMPARE(m_popover->lastAnchor, m_item->rect);
+        QTRY_COMPARE(launchctlRuns(), 1);
+        QTRY_VERIFY(!delegate->logTailer().lines().isEmpty());
+        QTRY_COMPARE(m_server.requestCount(u"/printers"_s), printers + 1);
+        QTRY_COMPARE(m_server.requestCount(u"/config"_s), config + 1);
+        expectRunning(*delegate, 1);
+
+        m_item->click();
+        QVERIFY(!m_popover->isShown());
+        expectRunning(*delegate, 0);
+        QTRY_VERIFY(!delegate->printerList().isLoading());
+        QTRY_VERIFY(!delegate->configSummary().isLoading());
+        // Past the slow answers and the next service tick: nothing arrives, nothing runs.
+        QTest::qWait(3300);
+        QVERIFY(delegate->printerList().printers().isEmpty());
+        QVERIFY(!delegate->printerList().lastError());
+        QVERIFY(!delegate->configSummary().lastError());
+        QCOMPARE(launchctlRuns(), 1);
+
+        m_item->click();
+        QVERIFY(m_popover->isShown());
+        QTRY_COMPARE(launchctlRuns(), 2);
+        QTRY_COMPARE(m_server.requestCount(u"/printers"_s), printers + 2);
+        QTRY_COMPARE(m_server.requestCount(u"/config"_s), config + 2);
+        expectRunning(*delegate, 1);
+        QTRY_COMPARE(delegate->printerList().printers(), QStringList{u"Receipt"_s});
+    }
+
+    // A click elsewhere hides the popover and stops nothing; the next click opens it again and
+    // each model still runs a single timer.
+    void dismissElsewhereThenClick()
+    {
+        const auto delegate = launch(environment());
+        m_item->click();
+        QTRY_COMPARE(launchctlRuns(), 1);
+
+        m_popover->pressOutside({10, 500});
+        expectRunning(*delegate, 1);
+        QTest::qWait(ToggleArbiter::sameClickMs + 50);
+
+        m_item->click();
+        QVERIFY(m_popover->isShown());
+        QCOMPARE(m_popover->shows, 2);
+        expectRunning(*delegate, 1);
+        QTRY_COMPARE(launchctlRuns(), 2);
+    }
+
+    // A press on the icon hides the popup and is the closing click: everything stops at once
+    // (some trays never deliver the click), and an activation of that same click does not reopen.
+    void pressOnIconIsTheClosingClick()
+    {
+        const auto delegate = launch(environment());
+        m_item->click();
+        QVERIFY(m_popover->isShown());
+
+        m_popover->pressOutside(m_item->rect.center());
+        expectRunning(*delegate, 0);
+        m_item->click();
+        QVERIFY(!m_popover->isShown());
+        QTRY_VERIFY(!delegate->printerList().isLoading());
+
+        m_item->click();
+        QVERIFY(m_popover->isShown());
+        expectRunning(*delegate, 1);
+    }
+
+    void iconCandidates_data()
+    {
+        QTest::addColumn<QString>("bundleIcon"); // "", "valid", "broken" or "missing"
+        QTest::addColumn<bool>("workingDirIcon");
+        QTest::addColumn<bool>("expectImage");
+        QTest::newRow("no bundle, icon in working dir") << u""_s << true << true;
+        QTest::newRow("no bundle, nothing in working dir") << u""_s << false << false;
+        QTest::newRow("bundle icon used first") << u"valid"_s << false << true;
+        QTest::newRow("broken bundle icon hides a good one") << u"broken"_s << true << false;
+        QTest::newRow("missing bundle icon skipped") << u"missing"_s << true << true;
+    }
+
+    void iconCandidates()
+    {
+        QFETCH(QString, bundleIcon);
+        QFETCH(bool, workingDirIcon);
+        QFETCH(bool, expectImage);
+        QTemporaryDir dir;
+        const QString shippedIcon = QStringLiteral(KORVEL_SOURCE_DIR "/Resources/AppIcon.icns");
+        AppEnvironment environment = this->environment();
+        environment.workingDirectory = dir.path();
+        if (workingDirIcon) {
+            QVERIFY(QDir(dir.path()).mkdir(u"Resources"_s));
+            QVERIFY(QFile::copy(shippedIcon, dir.filePath(u"Resources/AppIcon.icns"_s)));
+        }
+        if (!bundleIcon.isEmpty())
+            environment.bundleIconPath = dir.filePath(u"bundle.icns"_s);
+        if (bundleIcon == u"valid")
+            QVERIFY(QFile::copy(shippedIcon, *environment.bundleIconPath));
+        if (bundleIcon == u"broken") {
+            QFile broken(*environment.bundleIconPath);
+            QVERIFY(broken.open(QIODevice::WriteOnly));
+            broken.write("not an image");
+        }
+
+        const auto delegate = launch(environment);
+        QCOMPARE(m_item->image.has_value(), expectImage);
+        QCOMPARE(m_item->title.has_value(), !expectImage);
+        if (expectImage)
+            QCOMPARE(m_item->image->deviceIndependentSize(), QSizeF(18, 18));
+        else
+            QCOMPARE(*m_item->title, u"KP"_s);
+    }
+
+    void openConfigShowsTheWindowUntilTheDelegateIsGone()
+    {
+        auto delegate = launch(environment());
+        m_openConfig();
+        QVERIFY(delegate->configWindow().window()->isVisible());
+        QCOMPARE(m_pagesMade, 1);
+        delegate.reset();
+        m_openConfig();
+        QCOMPARE(m_pagesMade, 1);
+    }
+};
+
+QTEST_MAIN(TestAppDelegate)
+#include "tst_appdelegate.moc"

@@ -1,0 +1,88 @@
+#include "app/PopoverPlacement.h"
+#include "app/ToggleArbiter.h"
+
+#include <QTest>
+
+using Action = ToggleArbiter::Action;
+Q_DECLARE_METATYPE(Action)
+
+class TestShellLogic : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void arbiter_data()
+    {
+        QTest::addColumn<bool>("dismissed");
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<QRect>("icon");
+        QTest::addColumn<qint64>("activationAfterMs");
+        QTest::addColumn<bool>("closesAtPress");
+        QTest::addColumn<Action>("action");
+        const QRect icon(1000, 0, 24, 24);
+        const QPoint onIcon(1010, 10);
+        const QPoint elsewhere(300, 400);
+        const qint64 late = ToggleArbiter::sameClickMs + 1;
+
+        QTest::newRow("plain click")
+            << false << QPoint() << icon << qint64(0) << false << Action::open;
+        QTest::newRow("press on icon, its activation")
+            << true << onIcon << icon << qint64(5) << true << Action::none;
+        QTest::newRow("press on icon, no activation, later click")
+            << true << onIcon << icon << late << true << Action::open;
+        QTest::newRow("press elsewhere, then click")
+            << true << elsewhere << icon << qint64(5) << false << Action::open;
+        QTest::newRow("icon unknown, activation right after")
+            << true << onIcon << QRect() << qint64(5) << false << Action::close;
+        QTest::newRow("icon unknown, click much later")
+            << true << elsewhere << QRect() << late << false << Action::open;
+        QTest::newRow("just past the icon edge")
+            << true << QPoint(1024, 10) << icon << qint64(5) << false << Action::open;
+    }
+
+    void arbiter()
+    {
+        QFETCH(bool, dismissed);
+        QFETCH(QPoint, press);
+        QFETCH(QRect, icon);
+        QFETCH(qint64, activationAfterMs);
+        QFETCH(bool, closesAtPress);
+        QFETCH(Action, action);
+        ToggleArbiter arbiter;
+        const qint64 start = 100000;
+        if (dismissed)
+            QCOMPARE(arbiter.popoverDismissed(press, icon, start), closesAtPress);
+        QCOMPARE(arbiter.iconActivated(start + activationAfterMs), action);
+        // A dismissal is used up by the activation that follows it.
+        QCOMPARE(arbiter.iconActivated(start + activationAfterMs + 1), Action::open);
+    }
+
+    void placement_data()
+    {
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QPoint>("origin");
+        const QRect screen(0, 0, 1920, 1080);
+        QTest::newRow("centred under a top icon")
+            << QRect(900, 0, 24, 24) << screen << QPoint(651, 24);
+        QTest::newRow("kept inside on the right")
+            << QRect(1890, 0, 24, 24) << screen << QPoint(1920 - 520, 24);
+        QTest::newRow("above an icon in a bottom panel")
+            << QRect(900, 1050, 24, 24) << QRect(0, 0, 1920, 1050) << QPoint(651, 1050 - 720);
+        QTest::newRow("taller than a small screen")
+            << QRect(900, 0, 24, 24) << QRect(0, 30, 1024, 600) << QPoint(504, 30);
+        QTest::newRow("second screen")
+            << QRect(2900, 0, 24, 24) << QRect(1920, 0, 1280, 1024) << QPoint(2651, 24);
+    }
+
+    void placement()
+    {
+        QFETCH(QRect, anchor);
+        QFETCH(QRect, available);
+        QFETCH(QPoint, origin);
+        QCOMPARE(popoverOrigin(anchor, QSize(520, 720), available), origin);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShellLogic)
+#include "tst_shelllogic.moc"

@@ -1,0 +1,365 @@
+#!/usr/bin/python3
+"""Drives korvel-printer-e2e under Xvfb with a real XEmbed tray host, clicking the tray icon
+with xdotool and reading what the app shows through its inspection socket.
+
+Exit status 0 when every check passes; the first failing check ends the run with a message.
+Screenshots of the display go to --out."""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+
+SLOT_NAMES = ["Phiếu tạm tính", "Phiếu đơn hàng", "Phiếu thanh toán", "Nhãn tem"]
+CONFIG_TITLE = "Korvel Printer — Cấu hình"
+# One service poll is 3 s; its health probe waits up to 1.5 s.
+ONE_POLL = 3 + 1.5 + 1
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, probe, timeout):
+    """Polls `probe` until it returns something true; returns that, or fails naming `what`."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        try:
+            last = probe()
+        except (OSError, ValueError, TypeError, KeyError) as error:
+            last = error
+            result = None
+        else:
+            result = last
+        if result:
+            return result
+        time.sleep(0.1)
+    raise Failure(f"timed out after {timeout:g} s waiting for {what} (last: {last!r:.300})")
+
+
+class Session:
+    """Every process of the run, each in its own process group so that its children go too."""
+
+    def __init__(self, work):
+        self.work = work
+        self.processes = []
+        self.env = {
+            key: value for key, value in os.environ.items()
+            if key not in ("DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY")
+        }
+        self.env.update(LC_ALL="C.UTF-8", XDG_RUNTIME_DIR=work)
+        os.chmod(work, 0o700)
+
+    def start(self, name, args, **kwargs):
+        with open(os.path.join(self.work, name + ".log"), "wb") as log:
+            process = subprocess.Popen(args, stdout=log, stderr=subprocess.STDOUT, env=self.env,
+                                       start_new_session=True, **kwargs)
+        self.processes.append((name, process))
+        return process
+
+    def stop(self, process, sig=signal.SIGTERM):
+        if process.poll() is None:
+            try:
+                os.killpg(process.pid, sig)
+            except ProcessLookupError:
+                pass
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait(5)
+
+    def stop_all(self):
+        for _, process in reversed(self.processes):
+            self.stop(process)
+
+    def log_tail(self, name, lines=15):
+        path = os.path.join(self.work, name + ".log")
+        if not os.path.exists(path):
+            return ""
+        with open(path, "rb") as log:
+            return "\n".join(log.read().decode(errors="replace").splitlines()[-lines:])
+
+
+def x11(session, *args):
+    return subprocess.run(args, env=session.env, check=True, capture_output=True,
+                          text=True).stdout
+
+
+def start_display(session):
+    read_end, write_end = os.pipe()
+    session.start("xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                           "-nolisten", "tcp"], pass_fds=(write_end,))
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        raise Failure("Xvfb did not start:\n" + session.log_tail("xvfb"))
+    session.env["DISPLAY"] = ":" + number
+    return session.env["DISPLAY"]
+
+
+def start_tray(session):
+    session.start("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                             "request", "--height", "24", "--SetDockType", "true",
+                             "--transparent", "false", "--expand", "true"])
+    wait_for("the trayer panel", lambda: '"panel" "trayer"' in x11(session, "xwininfo", "-root",
+                                                                      "-tree"), 10)
+    # The panel window shows before trayer holds the tray selection.
+    time.sleep(1)
+
+
+def start_simulator(session, simulator, log_path, port=0):
+    name = "sim-%d" % len(session.processes)
+    process = session.start(name, ["/usr/bin/python3", simulator, "--port", str(port), "--log",
+                                   log_path, "--log-interval", "1", "--log-burst", "20"])
+
+    def listening():
+        if process.poll() is not None:
+            raise Failure("the simulator ended:\n" + session.log_tail(name))
+        return re.search(r"listening on 127\.0\.0\.1:(\d+)", session.log_tail(name))
+
+    return process, int(wait_for("the simulator to listen", listening, 10).group(1))
+
+
+def write_fake(path, body):
+    with open(path, "w") as script:
+        script.write("#!/bin/sh\n" + body)
+    os.chmod(path, 0o755)
+
+
+class App:
+    def __init__(self, session, socket_path):
+        self.session = session
+        self.socket_path = socket_path
+
+    def snapshot(self):
+        with socket.socket(socket.AF_UNIX) as client:
+            client.settimeout(5)
+            client.connect(self.socket_path)
+            data = b""
+            while chunk := client.recv(65536):
+                data += chunk
+        return json.loads(data)
+
+    def popover(self, snapshot=None):
+        snapshot = snapshot or self.snapshot()
+        return next((w for w in snapshot["windows"] if w["objectName"] == "popover"), None)
+
+    def texts(self, window):
+        return [widget["text"] for widget in window["widgets"] if widget["text"]]
+
+    def widget(self, window, object_name):
+        return next((w for w in window["widgets"] if w["objectName"] == object_name), None)
+
+    def popover_state(self, shown):
+        snapshot = self.snapshot()
+        return snapshot if snapshot["popoverShown"] == shown else None
+
+
+def tray_icon(session):
+    """Global rectangle of the app's icon window inside the tray host."""
+    tree = x11(session, "xwininfo", "-root", "-tree")
+    for line in tree.splitlines():
+        if '("korvel-printer-e2e"' in line:
+            match = re.search(r"(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$", line)
+            if match:
+                width, height, x, y = map(int, match.groups())
+                if width > 1 and height > 1:
+                    return x, y, width, height
+    return None
+
+
+def click(session, x, y):
+    x11(session, "xdotool", "mousemove", str(x), str(y), "click", "1")
+
+
+def screenshot(session, out, name):
+    if shutil.which("import"):
+        subprocess.run(["import", "-window", "root", os.path.join(out, name)], env=session.env,
+                       capture_output=True)
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def run(args, session):
+    work = session.work
+    display = start_display(session)
+    print(f"display {display}")
+    start_tray(session)
+
+    log_path = os.path.join(work, "daemon.log")
+    simulator, port = start_simulator(session, args.sim, log_path)
+    base = f"http://127.0.0.1:{port}"
+    with urllib.request.urlopen(base + "/printers", timeout=5) as answer:
+        printers = json.load(answer)["data"]
+    with urllib.request.urlopen(base + "/", timeout=5) as answer:
+        page_title = re.search(r"<title>(.*?)</title>", answer.read().decode(), re.S).group(1)
+
+    launchctl = os.path.join(work, "launchctl")
+    write_fake(launchctl, 'printf \'{\\n\\t"LimitLoadToSessionType" = "System";\\n'
+                          '\\t"Label" = "com.korvel.printer";\\n\\t"PID" = 4242;\\n};\\n\'\n')
+    osascript = os.path.join(work, "osascript")
+    write_fake(osascript, "exit 0\n")
+    socket_path = os.path.join(work, "inspect.sock")
+    session.start("app", [args.app, "--daemon-base", base, "--launchctl", launchctl,
+                          "--osascript", osascript, "--log", log_path, "--inspect", socket_path],
+                  cwd=args.source_dir or None)
+    app = App(session, socket_path)
+
+    # The icon.
+    icon = wait_for("the tray icon inside trayer", lambda: tray_icon(session), 15)
+    snapshot = wait_for("the inspection socket", app.snapshot, 10)
+    check(not snapshot["popoverShown"], "the popover is shown before any click")
+    reported = snapshot["trayGeometry"]
+    print(f"tray icon at {icon}, app reports {reported}")
+    centre = (icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
+    check(reported[2] > 0 and abs(reported[0] - icon[0]) <= 1,
+          f"the app's idea of the icon {reported} differs from the tray's {icon}")
+
+    # First click: the panel with the daemon's data within 3 s.
+    click(session, *centre)
+    opened_at = time.monotonic()
+
+    def panel_filled():
+        window = app.popover()
+        if not window:
+            return None
+        texts = "\n".join(app.texts(window))
+        wanted = SLOT_NAMES + ["Running (pid 4242)", "Health endpoint OK"] + printers
+        lines = app.widget(window, "logLines")
+        if all(text in texts for text in wanted) and lines and lines["text"].strip():
+            return window
+        return None
+
+    window = wait_for("the panel with slots, printers, service state and log", panel_filled, 3)
+    print(f"panel filled after {time.monotonic() - opened_at:.2f} s")
+    geometry = window["geometry"]
+    check(geometry[2:] == [520, 720], f"the panel is {geometry[2]} × {geometry[3]}, not 520 × 720")
+    check(geometry[1] >= icon[1] + icon[3] - 1 and geometry[0] <= centre[0] <= geometry[0] + 520,
+          f"the panel {geometry} is not below the icon {icon}")
+    first_lines = app.widget(window, "logLines")["text"]
+    wait_for("a new log line", lambda: app.widget(app.popover(), "logLines")["text"] !=
+             first_lines, 4)
+    screenshot(session, args.out, "panel-open.png")
+
+    # Click, click, click: closed (and stopped), open.
+    click(session, *centre)
+    snapshot = wait_for("the popover to close from the icon", lambda: app.popover_state(False), 3)
+    check(snapshot["pollingTimers"] == {"logTailer": 0, "serviceStatus": 0},
+          f"closing from the icon left timers running: {snapshot['pollingTimers']}")
+    time.sleep(0.7)
+    check(not app.snapshot()["popoverShown"], "the closing click reopened the popover")
+    click(session, *centre)
+    snapshot = wait_for("the popover to open again", lambda: app.popover_state(True), 3)
+    check(snapshot["pollingTimers"] == {"logTailer": 1, "serviceStatus": 1},
+          f"reopening left {snapshot['pollingTimers']} timers")
+
+    # A click elsewhere hides it and stops nothing; the next click on the icon opens it.
+    click(session, 200, 900)
+    snapshot = wait_for("the popover to hide on a click elsewhere",
+                        lambda: app.popover_state(False), 3)
+    check(snapshot["pollingTimers"] == {"logTailer": 1, "serviceStatus": 1},
+          "a click elsewhere stopped the polling")
+    time.sleep(0.7)
+    click(session, *centre)
+    snapshot = wait_for("the popover to open after a click elsewhere",
+                        lambda: app.popover_state(True), 3)
+    check(snapshot["pollingTimers"] == {"logTailer": 1, "serviceStatus": 1},
+          f"open after a dismissal runs {snapshot['pollingTimers']} timers")
+
+    # The configuration button opens the window on the daemon's page.
+    button = wait_for("the configuration button",
+                      lambda: app.widget(app.popover(), "openConfigButton"), 3)
+    check(button["text"] == "Cấu hình máy in", f"the button reads {button['text']!r}")
+    x, y, width, height = button["geometry"]
+    click(session, x + width // 2, y + height // 2)
+
+    def config_page():
+        config = app.snapshot()["config"]
+        return config if config["windowVisible"] and config.get("title") == page_title else None
+
+    config = wait_for(f"the configuration window showing {page_title!r}", config_page, 30)
+    check(config["url"].rstrip("/") == base, f"the window shows {config['url']}, not {base}/")
+    snapshot = app.snapshot()
+    titles = [w["title"] for w in snapshot["windows"]]
+    check(CONFIG_TITLE in titles, f"no window titled {CONFIG_TITLE!r} among {titles}")
+    time.sleep(1)
+    screenshot(session, args.out, "config-window.png")
+
+    # The daemon goes away: the health line within one poll, the fetch errors on the next open.
+    if app.snapshot()["popoverShown"]:
+        click(session, *centre)
+        wait_for("the popover to close", lambda: app.popover_state(False), 3)
+    time.sleep(0.7)
+    click(session, *centre)
+    wait_for("the popover to open", lambda: app.popover_state(True), 3)
+    session.stop(simulator)
+    wait_for("\"Health endpoint not reachable\"", lambda: "Health endpoint not reachable" in
+             app.texts(app.popover()), ONE_POLL)
+    click(session, *centre)
+    wait_for("the popover to close", lambda: app.popover_state(False), 3)
+    time.sleep(0.7)
+    click(session, *centre)
+
+    def fetch_errors():
+        texts = [t for t in app.texts(app.popover()) if "refused" in t.lower()]
+        return texts if len(texts) >= 2 else None
+
+    errors = wait_for("both fetch errors in the panel", fetch_errors, ONE_POLL)
+    print(f"while the daemon is down: {errors}")
+    screenshot(session, args.out, "daemon-down.png")
+
+    # Back on the same port: recovered within one poll, and on the next open.
+    simulator, _ = start_simulator(session, args.sim, log_path, port)
+    wait_for("\"Health endpoint OK\" again", lambda: "Health endpoint OK" in
+             app.texts(app.popover()), ONE_POLL)
+    click(session, *centre)
+    wait_for("the popover to close", lambda: app.popover_state(False), 3)
+    time.sleep(0.7)
+    click(session, *centre)
+    wait_for("the panel to recover", panel_filled, 3)
+    check(app.snapshot()["popoverShown"], "the popover is not shown at the end")
+    print("all end-to-end checks passed")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--app", required=True)
+    parser.add_argument("--sim", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--source-dir", help="working directory of the app (finds its icon)")
+    args = parser.parse_args()
+    missing = [tool for tool in ("Xvfb", "trayer", "xdotool", "xwininfo") if not shutil.which(tool)]
+    if missing:
+        print(f"FAIL: missing tools: {', '.join(missing)} (see scripts/lib/packages.txt)")
+        return 1
+    os.makedirs(args.out, exist_ok=True)
+    with tempfile.TemporaryDirectory(prefix="korvel-e2e-") as work:
+        session = Session(work)
+        try:
+            run(args, session)
+            return 0
+        except Failure as failure:
+            print(f"FAIL: {failure}")
+            screenshot(session, args.out, "failure.png")
+            print("--- app log ---\n" + session.log_tail("app", 40))
+            return 1
+        finally:
+            session.stop_all()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
