@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class LinkButton;
+class LogTailer;
+
+// The title row of the log: Export…, Share…, Open in Console and Reveal in Finder. Sharing needs
+// the panel's share state, so Share is reported through shareRequested().
+class LogHeader : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LogHeader(LogTailer &logTailer, QWidget *parent = nullptr);
+
+    // Shows the tailer's current values.
+    void refresh();
+    // Places `anchor` invisibly behind the Share button, 1 × 1 at its centre, taking no clicks.
+    void attachShareAnchor(QWidget *anchor);
+
+Q_SIGNALS:
+    void shareRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void centreAnchor();
+
+    LogTailer &m_logTailer;
+    LinkButton *m_export;
+    LinkButton *m_share;
+    QWidget *m_anchor = nullptr;
+};

@@ -1,0 +1,84 @@
+#include "ui/PanelTexts.h"
+
+#include <QCoreApplication>
+
+using namespace Qt::StringLiterals;
+
+namespace PanelTexts {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PopoverView", text);
+}
+
+} // namespace
+
+QString healthText(bool apiReachable)
+{
+    return apiReachable ? tr("Health endpoint OK") : tr("Health endpoint not reachable");
+}
+
+bool hasPrinter(const SlotLine &slot)
+{
+    return !slot.printer.isEmpty();
+}
+
+QString unassignedPrinterText()
+{
+    return tr("Chưa chọn");
+}
+
+bool showsReverseMarker(const SlotLine &slot)
+{
+    return slot.reverse && slot.id == u"label"_s;
+}
+
+QString reverseMarkerText()
+{
+    return tr("đảo tem");
+}
+
+QString configErrorText(const QString &error)
+{
+    return tr("Không đọc được cấu hình: %1").arg(error);
+}
+
+QString printerCountText(qsizetype count)
+{
+    return count > 0 ? u'(' + QString::number(count) + u')' : QString();
+}
+
+QString printerErrorText(const QString &error)
+{
+    return tr("Could not fetch printers: ") + error;
+}
+
+QString printerPlaceholderHtml(bool answered)
+{
+    if (!answered)
+        return inlineCodeToHtml(tr("Loading…"));
+    return inlineCodeToHtml(tr("No printers detected. Add one via System Settings → Printers, or "
+                               "`lpadmin -p NAME -E -v usb://… -m raw`."));
+}
+
+QString inlineCodeToHtml(const QString &text)
+{
+    const QStringList pieces = text.split(u'`');
+    QString html;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const QString escaped = pieces.at(i).toHtmlEscaped();
+        const bool inCode = i % 2 == 1;
+        const bool unpaired = inCode && i == pieces.size() - 1;
+        if (unpaired)
+            html += u'`' + escaped;
+        else if (inCode)
+            html += u"<code>"_s + escaped + u"</code>"_s;
+        else
+            html += escaped;
+    }
+    return html;
+}
+
+} // namespace PanelTexts

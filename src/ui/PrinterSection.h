@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui/Card.h"
+
+class PrinterList;
+class RefreshButton;
+class ToneLabel;
+class QLabel;
+class QScrollArea;
+class QVBoxLayout;
+
+// The printers the daemon reports: count, age of the last answer, a Refresh button that spins
+// while loading, and the list, its error, or a placeholder.
+class PrinterSection : public Card
+{
+    Q_OBJECT
+
+public:
+    explicit PrinterSection(PrinterList &printerList, QWidget *parent = nullptr);
+
+    // Shows the list's current values.
+    void refresh();
+    // Recomputes only the age of the last answer, which moves on with the clock.
+    void refreshAge();
+
+private:
+    void showPrinters(const QStringList &printers);
+
+    PrinterList &m_printerList;
+    ToneLabel *m_count;
+    ToneLabel *m_age;
+    RefreshButton *m_refresh;
+    ToneLabel *m_error;
+    QScrollArea *m_scroll;
+    QVBoxLayout *m_rowsLayout;
+    ToneLabel *m_placeholder;
+};

@@ -1,0 +1,53 @@
+#include "ui/StatusCard.h"
+
+#include "service/ServiceStatus.h"
+#include "ui/PanelTexts.h"
+#include "ui/StatusDot.h"
+#include "ui/ToneLabel.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+StatusCard::StatusCard(ServiceStatus &serviceStatus, QWidget *parent)
+    : Card(parent)
+    , m_serviceStatus(serviceStatus)
+    , m_dot(new StatusDot(this))
+    , m_state(new ToneLabel(u"serviceStateLabel"_s, Tone::primary,
+                            Theme::systemFont(13, QFont::Medium), this))
+    , m_health(new ToneLabel(u"healthLabel"_s, Tone::secondary, Theme::captionFont(), this))
+{
+    setObjectName(u"statusCard"_s);
+    m_dot->setObjectName(u"statusDot"_s);
+    m_state->setWordWrap(true);
+    m_health->setWordWrap(true);
+
+    auto *restart = new QPushButton(tr("Restart"), this);
+    restart->setObjectName(u"restartButton"_s);
+    restart->setAutoDefault(false);
+    connect(restart, &QPushButton::clicked, this, [this] { m_serviceStatus.restart(); });
+
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    texts->addWidget(m_state);
+    texts->addWidget(m_health);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(12);
+    layout->addWidget(m_dot);
+    layout->addLayout(texts, 1);
+    layout->addWidget(restart);
+
+    refresh();
+}
+
+void StatusCard::refresh()
+{
+    const ServiceState state = m_serviceStatus.state();
+    m_dot->setRunning(state.kind() == ServiceState::Kind::running);
+    m_state->setText(state.label());
+    m_health->setText(PanelTexts::healthText(m_serviceStatus.apiReachable()));
+}

@@ -1,0 +1,143 @@
+#include "ui/LineAlignment.h"
+#include "ui/LineColouring.h"
+#include "ui/PanelTexts.h"
+#include "ui/RelativeTime.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class PanelTextsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void lineColour_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<Tone>("tone");
+
+        QTest::newRow("plain") << u"Listening on 127.0.0.1:9020"_s << Tone::primary;
+        QTest::newRow("error") << u"12:00 ERROR cannot open /dev/usb/lp0"_s << Tone::red;
+        QTest::newRow("iokit fail") << u"PRINT_IOKIT_FAIL kitchen"_s << Tone::red;
+        QTest::newRow("success") << u"PRINT_SUCCESS job 7"_s << Tone::green;
+        QTest::newRow("health check") << u"Health check from 127.0.0.1"_s << Tone::green;
+        QTest::newRow("warn") << u"WARN slow printer"_s << Tone::orange;
+        QTest::newRow("fallback only") << u"PRINT_IOKIT_FALLBACK to CUPS"_s << Tone::orange;
+        QTest::newRow("red beats green") << u"Health check ERROR"_s << Tone::red;
+        QTest::newRow("red beats orange") << u"WARN then FATAL"_s << Tone::red;
+        QTest::newRow("green beats orange") << u"WARN retried, PRINT_SUCCESS"_s << Tone::green;
+        QTest::newRow("keyword inside a word") << u"XERRORX"_s << Tone::red;
+        QTest::newRow("lower-case error") << u"error: unreachable"_s << Tone::primary;
+        QTest::newRow("mixed-case warn") << u"Warn: paper low"_s << Tone::primary;
+    }
+
+    void lineColour()
+    {
+        QFETCH(QString, line);
+        QFETCH(Tone, tone);
+        QCOMPARE(colorForLine(line), tone);
+    }
+
+    void relativeTime_data()
+    {
+        QTest::addColumn<qint64>("elapsedMs");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("4.9 s") << qint64(4900) << u"just now"_s;
+        QTest::newRow("5 s") << qint64(5000) << u"5s ago"_s;
+        QTest::newRow("59.9 s") << qint64(59900) << u"59s ago"_s;
+        QTest::newRow("60 s") << qint64(60000) << u"1m ago"_s;
+        QTest::newRow("119 s") << qint64(119000) << u"1m ago"_s;
+        QTest::newRow("3599 s") << qint64(3599000) << u"59m ago"_s;
+        QTest::newRow("3600 s") << qint64(3600000) << u"1h ago"_s;
+        QTest::newRow("26 h") << qint64(26) * 3600000 << u"26h ago"_s;
+        QTest::newRow("1000 h, no grouping") << qint64(1000) * 3600000 << u"1000h ago"_s;
+        QTest::newRow("future") << qint64(-120000) << u"just now"_s;
+        QTest::newRow("future by 5.5 s") << qint64(-5500) << u"just now"_s;
+    }
+
+    void relativeTime()
+    {
+        QFETCH(qint64, elapsedMs);
+        QFETCH(QString, text);
+        const QDateTime from(QDate(2026, 3, 1), QTime(9, 0));
+        QCOMPARE(relativeTimeString(from, from.addMSecs(elapsedMs)), text);
+    }
+
+    void cardTexts()
+    {
+        // Only the label slot, spelt exactly so, shows its reverse flag.
+        QVERIFY(PanelTexts::showsReverseMarker({u"label"_s, {}, {}, true}));
+        QVERIFY(!PanelTexts::showsReverseMarker({u"Label"_s, {}, {}, true}));
+        QVERIFY(!PanelTexts::showsReverseMarker({u"kitchen"_s, {}, {}, true}));
+        QCOMPARE(PanelTexts::printerCountText(0), QString());
+        QCOMPARE(PanelTexts::printerCountText(1), u"(1)"_s);
+        QCOMPARE(PanelTexts::configErrorText({}), u"Không đọc được cấu hình: "_s);
+        // Placeholders in the data are not expanded again.
+        QCOMPARE(PanelTexts::configErrorText(u"%1 %2"_s), u"Không đọc được cấu hình: %1 %2"_s);
+        const QString hint = PanelTexts::printerPlaceholderHtml(true);
+        QVERIFY(hint.startsWith(
+            u"No printers detected. Add one via System Settings → Printers, or "_s));
+        QVERIFY(hint.endsWith(u"<code>lpadmin -p NAME -E -v usb://… -m raw</code>."_s));
+    }
+
+    void inlineCode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("html");
+
+        QTest::newRow("no code") << u"Loading…"_s << u"Loading…"_s;
+        QTest::newRow("code") << u"run `lpadmin -p X`."_s << u"run <code>lpadmin -p X</code>."_s;
+        QTest::newRow("markup is escaped")
+            << u"<b>a</b> `x<y`"_s << u"&lt;b&gt;a&lt;/b&gt; <code>x&lt;y</code>"_s;
+        QTest::newRow("unpaired backtick") << u"a `b"_s << u"a `b"_s;
+    }
+
+    void inlineCode()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, html);
+        QCOMPARE(PanelTexts::inlineCodeToHtml(text), html);
+    }
+
+    void noPrintersHintShowsTheCommandWithoutBackticks()
+    {
+        const QString html = PanelTexts::printerPlaceholderHtml(true);
+        QVERIFY(html.startsWith(
+            u"No printers detected. Add one via System Settings → Printers, or "_s));
+        QVERIFY(html.contains(u"<code>lpadmin -p NAME -E -v usb://… -m raw</code>."_s));
+        QVERIFY(!html.contains(u'`'));
+        QCOMPARE(PanelTexts::printerPlaceholderHtml(false), u"Loading…"_s);
+    }
+
+    void linesToDrop_data()
+    {
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("next");
+        QTest::addColumn<qsizetype>("drop");
+
+        QTest::newRow("nothing shown") << QStringList() << QStringList{u"a"_s} << qsizetype(0);
+        QTest::newRow("same") << QStringList{u"a"_s, u"b"_s} << QStringList{u"a"_s, u"b"_s}
+                              << qsizetype(0);
+        QTest::newRow("scrolled by one") << QStringList{u"a"_s, u"b"_s, u"c"_s}
+                                         << QStringList{u"b"_s, u"c"_s, u"d"_s} << qsizetype(1);
+        QTest::newRow("repeated lines") << QStringList{u"x"_s, u"x"_s, u"y"_s}
+                                        << QStringList{u"x"_s, u"y"_s, u"x"_s} << qsizetype(1);
+        QTest::newRow("unrelated")
+            << QStringList{u"a"_s, u"b"_s} << QStringList{u"c"_s} << qsizetype(2);
+        QTest::newRow("middle line changed") << QStringList{u"a"_s, u"b"_s, u"c"_s}
+                                             << QStringList{u"a"_s, u"B"_s, u"c"_s} << qsizetype(3);
+    }
+
+    void linesToDrop()
+    {
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, next);
+        QFETCH(qsizetype, drop);
+        QCOMPARE(::linesToDrop(shown, next), drop);
+    }
+};
+
+QTEST_GUILESS_MAIN(PanelTextsTest)
+#include "tst_panel_texts.moc"
