@@ -2,9 +2,11 @@
 #include "log/LogTailRead.h"
 #include "log/LogTailer.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -72,6 +74,24 @@ private Q_SLOTS:
         writeFile(m_path, "three\n");
         QTRY_COMPARE_WITH_TIMEOUT(tailer->fileError(), std::nullopt, tickWaitMs);
         QCOMPARE(tailer->lines(), QStringList{u"three"_s});
+    }
+
+    void somethingOtherThanAFileCountsAsMissing_data()
+    {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("FIFO without a writer") << true;
+        QTest::newRow("directory") << false;
+    }
+    void somethingOtherThanAFileCountsAsMissing()
+    {
+        QFETCH(bool, fifo);
+        QVERIFY(fifo ? ::mkfifo(QFile::encodeName(m_path).constData(), 0600) == 0
+                     : QDir().mkdir(m_path));
+        // Opening a FIFO without a writer would block here for ever.
+        QCOMPARE(readLogTail(m_path, 300, 65536),
+                 (TailRead{QStringList{}, u"Log file not found: "_s + m_path}));
+        if (!fifo)
+            QDir().rmdir(m_path);
     }
 
     void steadyStatePublishesNothing_data()
