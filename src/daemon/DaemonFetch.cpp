@@ -3,6 +3,7 @@
 #include "platform/Dispatch.h"
 
 #include <QNetworkProxy>
+#include <memory>
 
 namespace {
 
@@ -14,13 +15,34 @@ void abortOwn(QNetworkReply *reply, OwnAbort why)
     reply->abort();
 }
 
-DaemonAnswer readAnswer(QNetworkReply *reply)
+DaemonAnswer readAnswer(QNetworkReply *reply, QByteArray body)
 {
     const auto abort = static_cast<OwnAbort>(reply->property(ownAbortProperty).toInt());
     const bool hasStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     // An aborted reply is closed and has nothing to read.
-    const QByteArray body = reply->isReadable() ? reply->readAll() : QByteArray();
+    if (reply->isReadable())
+        body += reply->readAll();
     return classifyReply(reply->error(), hasStatus, abort, reply->errorString(), body);
+}
+
+// Qt's network thread stops reading once this much is buffered, so an oversized body is refused
+// after at most this much more than the limit instead of being held whole in memory.
+constexpr qint64 readBufferBytes = 256 * 1024;
+
+// Collects the body as it arrives and refuses it as soon as it is known to be too large.
+void limitBody(QNetworkReply *reply, const std::shared_ptr<QByteArray> &body)
+{
+    reply->setReadBufferSize(readBufferBytes);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > maxBodyBytes)
+            abortOwn(reply, OwnAbort::bodyTooLarge);
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, body] {
+        body->append(reply->readAll());
+        if (body->size() > maxBodyBytes)
+            abortOwn(reply, OwnAbort::bodyTooLarge);
+    });
 }
 
 } // namespace
@@ -44,13 +66,11 @@ void DaemonFetch::start(const QUrl &url, Handler onAnswer)
 {
     QNetworkReply *reply = m_network.get(daemonRequest(url));
     m_task = reply;
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received) {
-        if (received > maxBodyBytes)
-            abortOwn(reply, OwnAbort::bodyTooLarge);
-    });
+    const auto body = std::make_shared<QByteArray>();
+    limitBody(reply, body);
     QObject::connect(reply, &QNetworkReply::finished, m_owner,
-                     [reply, owner = m_owner, onAnswer = std::move(onAnswer)] {
-                         const DaemonAnswer answer = readAnswer(reply);
+                     [reply, body, owner = m_owner, onAnswer = std::move(onAnswer)] {
+                         const DaemonAnswer answer = readAnswer(reply, std::move(*body));
                          reply->deleteLater();
                          Dispatch::toMain(owner, [onAnswer, answer] { onAnswer(answer); });
                      });
