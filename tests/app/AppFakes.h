@@ -5,18 +5,27 @@
 #include "app/StatusItem.h"
 
 #include <QWidget>
+#include <memory>
 #include <optional>
+
+// Makes a T for the code under test and keeps a pointer to it in `made`.
+template<typename T>
+std::unique_ptr<T> makeKept(T *&made)
+{
+    auto object = std::make_unique<T>();
+    made = object.get();
+    return object;
+}
 
 // A status item that records what the delegate gave it; clicks are emitted by the test.
 class FakeStatusItem : public StatusItem
 {
 public:
-    bool button = true;
     QRect rect{1000, 0, 24, 24};
     std::optional<QImage> image;
     std::optional<QString> title;
 
-    bool hasButton() const override { return button; }
+    bool hasButton() const override { return true; }
     void setImage(const QImage &value) override { image = value; }
     void setTitle(const QString &value) override { title = value; }
     QRect geometry() const override { return rect; }
@@ -51,11 +60,10 @@ class FakePageView : public ConfigPageView
 public:
     QWidget view;
     QList<QUrl> loads;
-    int stops = 0;
 
     QWidget *widget() override { return &view; }
     void load(const QUrl &url) override { loads.append(url); }
-    void stop() override { ++stops; }
+    void stop() override {}
     QUrl url() const override { return loads.isEmpty() ? QUrl() : loads.last(); }
     QString title() const override { return {}; }
 };

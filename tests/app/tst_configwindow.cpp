@@ -19,9 +19,7 @@ class TestConfigWindow : public QObject
     {
         return [this](QWidget *) {
             ++m_pagesMade;
-            auto page = std::make_unique<FakePageView>();
-            m_page = page.get();
-            return page;
+            return makeKept(m_page);
         };
     }
 
@@ -32,8 +30,19 @@ private Q_SLOTS:
         m_pagesMade = 0;
     }
 
-    void firstShowMakesTheViewAndCentresTheWindow()
+    // The first show makes the view and centres the window. Later calls reload the page in the
+    // same window and leave where the user put it alone, whether the window was still open or
+    // had been closed.
+    void showThenShowAgain_data()
     {
+        QTest::addColumn<bool>("closeFirst");
+        QTest::newRow("still open") << false;
+        QTest::newRow("closed by the user") << true;
+    }
+
+    void showThenShowAgain()
+    {
+        QFETCH(bool, closeFirst);
         ConfigWindowController controller(factory());
         QWidget *window = controller.window();
         QVERIFY(!window->isVisible());
@@ -48,23 +57,7 @@ private Q_SLOTS:
         QVERIFY2(offCentre.manhattanLength() <= 6, "the window is centred on the screen");
         QCOMPARE(m_page->loads, QList<QUrl>{QUrl(u"http://127.0.0.1:9020/"_s)});
         QVERIFY(m_page->widget()->isVisible());
-    }
 
-    // Later calls reload the page in the same window and leave where the user put it alone,
-    // whether the window was still open or had been closed.
-    void laterShowsReloadAndKeepPlace_data()
-    {
-        QTest::addColumn<bool>("closeFirst");
-        QTest::newRow("still open") << false;
-        QTest::newRow("closed by the user") << true;
-    }
-
-    void laterShowsReloadAndKeepPlace()
-    {
-        QFETCH(bool, closeFirst);
-        ConfigWindowController controller(factory());
-        controller.showConfig();
-        QWidget *window = controller.window();
         window->move(window->pos() + QPoint(37, 21));
         window->resize(800, 500);
         const QRect placed = window->geometry();
@@ -72,7 +65,6 @@ private Q_SLOTS:
             QVERIFY(window->close());
             QVERIFY(!window->isVisible());
         }
-
         controller.showConfig();
         QCOMPARE(controller.window(), window);
         QVERIFY(window->isVisible());

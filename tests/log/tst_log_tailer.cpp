@@ -1,132 +1,239 @@
-#include "LogTestSupport.h"
-#include "log/LogTailRead.h"
 #include "log/LogTailer.h"
+#include "platform/DesktopIntegration.h"
+#include "platform/UserPrompts.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QLocale>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/stat.h>
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
 constexpr int tickWaitMs = 2500;
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class FakeDesktop : public DesktopIntegration
+{
+public:
+    void openInLogViewer(const QString &) override {}
+    void revealInFileBrowser(const QString &) override {}
+    PreparedDirectory shareDirectory() override { return share; }
+    void bringToFront() override { broughtToFront = true; }
+
+    PreparedDirectory share;
+    bool broughtToFront = false;
+};
+
+// Keeps the save dialog open until the test answers it.
+class FakePrompts : public UserPrompts
+{
+public:
+    void chooseSaveLocation(const QString &title, const QString &,
+                            std::function<void(std::optional<QString>)> chosen) override
+    {
+        dialogTitle = title;
+        answer = std::move(chosen);
+    }
+    void warn(const QString &message) override { warnings << message; }
+
+    QString dialogTitle;
+    std::function<void(std::optional<QString>)> answer;
+    QStringList warnings;
+};
+
+} // namespace
 
 class LogTailerTest : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
-    const QString m_path = m_dir.filePath(u"Korvel Printer.log"_s);
+    QString m_target;
+    std::shared_ptr<FakeDesktop> m_desktop;
+    std::shared_ptr<FakePrompts> m_prompts;
+    std::unique_ptr<LogTailer> m_tailer;
 
-    std::unique_ptr<LogTailer> makeTailer()
+    void makeTailer(const QString &logPath)
     {
-        return std::make_unique<LogTailer>(m_path, 300, 65536, std::make_shared<FakeDesktop>(),
-                                           std::make_shared<FakePrompts>());
+        m_tailer = std::make_unique<LogTailer>(logPath, 300, 65536, m_desktop, m_prompts);
+    }
+
+    // Answers the export's dialog with `chosen`; says what the completion got.
+    QString exportAnswering(std::optional<QString> chosen)
+    {
+        QString result = u"not called"_s;
+        m_tailer->exportLog(
+            [&](std::optional<QString> path) { result = path.value_or(u"nothing"_s); });
+        m_prompts->answer(chosen);
+        static_cast<void>(QTest::qWaitFor([&] { return result != u"not called"_s; }, 2000));
+        return result;
     }
 
 private Q_SLOTS:
-    void cleanup() { QFile::remove(m_path); }
-
-    void readOfARealFile_data()
+    void init()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QStringList>("expected");
-        const QByteArray filler(65530, 'x');
-        const QString fillerLine = QString::fromLatin1(filler);
-        QTest::newRow("exactly the window: first line kept")
-            << "first\n" + filler << QStringList{u"first"_s, fillerLine};
-        QTest::newRow("one byte over: first line dropped")
-            << "_first\n" + filler << QStringList{fillerLine};
-        // 65538 bytes: the window starts on the second byte of "ế".
-        const QByteArray ys(65523, 'y');
-        QTest::newRow("window edge inside a character")
-            << "l\xE1\xBA\xBF\n"_ba + ys + "\nin h\xE1\xBA\xBFt\n"_ba
-            << QStringList{QString::fromLatin1(ys), u"in hết"_s};
-    }
-    void readOfARealFile()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QStringList, expected);
-        writeFile(m_path, content);
-        QCOMPARE(readLogTail(m_path, 300, 65536), (TailRead{expected, std::nullopt}));
+        static int run = 0;
+        const QDir dir(m_dir.filePath(QString::number(++run)));
+        QDir().mkpath(dir.filePath(u"share"_s));
+        QDir().mkpath(dir.filePath(u"exports"_s));
+        writeFile(dir.filePath(u"Korvel Printer.log"_s), "in xong\n");
+        m_target = dir.filePath(u"exports/old.log"_s);
+        m_desktop = std::make_shared<FakeDesktop>();
+        m_desktop->share = {dir.filePath(u"share"_s), {}};
+        m_prompts = std::make_shared<FakePrompts>();
+        makeTailer(dir.filePath(u"Korvel Printer.log"_s));
     }
 
+    // Also: one timer however often it starts, and a file that stays as it was publishes nothing.
     void followsTheFileThroughBadBytesDeletionAndRecreation()
     {
-        writeFile(m_path, "one\ntwo\n");
-        auto tailer = makeTailer();
-        tailer->start();
-        QVERIFY(tailer->lines().isEmpty()); // published on a later turn
-        QTRY_COMPARE(tailer->lines(), (QStringList{u"one"_s, u"two"_s}));
-
-        writeFile(m_path, "one\n\xFF\n");
-        QTRY_COMPARE_WITH_TIMEOUT(tailer->fileError(), u"Log file is not valid UTF-8"_s,
-                                  tickWaitMs);
-        QCOMPARE(tailer->lines(), (QStringList{u"one"_s, u"two"_s}));
-
-        QFile::remove(m_path);
-        QTRY_COMPARE_WITH_TIMEOUT(tailer->fileError(), u"Log file not found: "_s + m_path,
-                                  tickWaitMs);
-        QVERIFY(tailer->lines().isEmpty());
-
-        writeFile(m_path, "three\n");
-        QTRY_COMPARE_WITH_TIMEOUT(tailer->fileError(), std::nullopt, tickWaitMs);
-        QCOMPARE(tailer->lines(), QStringList{u"three"_s});
-    }
-
-    void somethingOtherThanAFileCountsAsMissing_data()
-    {
-        QTest::addColumn<bool>("fifo");
-        QTest::newRow("FIFO without a writer") << true;
-        QTest::newRow("directory") << false;
-    }
-    void somethingOtherThanAFileCountsAsMissing()
-    {
-        QFETCH(bool, fifo);
-        QVERIFY(fifo ? ::mkfifo(QFile::encodeName(m_path).constData(), 0600) == 0
-                     : QDir().mkdir(m_path));
-        // Opening a FIFO without a writer would block here for ever.
-        QCOMPARE(readLogTail(m_path, 300, 65536),
-                 (TailRead{QStringList{}, u"Log file not found: "_s + m_path}));
-        if (!fifo)
-            QDir().rmdir(m_path);
-    }
-
-    void steadyStatePublishesNothing_data()
-    {
-        QTest::addColumn<bool>("fileExists");
-        QTest::newRow("unchanged file") << true;
-        QTest::newRow("file stays missing") << false;
-    }
-    void steadyStatePublishesNothing()
-    {
-        QFETCH(bool, fileExists);
-        if (fileExists)
-            writeFile(m_path, "idle\n");
-        auto tailer = makeTailer();
-        QSignalSpy lines(tailer.get(), &LogTailer::linesChanged);
-        QSignalSpy errors(tailer.get(), &LogTailer::fileErrorChanged);
-        tailer->start();
-        QTRY_COMPARE(lines.count() + errors.count(), 1);
-        QTest::qWait(2200); // two more ticks
-        QCOMPARE(lines.count() + errors.count(), 1);
-    }
-
-    void startTwiceRunsOneTimerAndStopEndsIt()
-    {
-        auto tailer = makeTailer();
+        const QString path = m_tailer->path();
+        writeFile(path, "one\ntwo\n");
+        QSignalSpy lines(m_tailer.get(), &LogTailer::linesChanged);
+        QSignalSpy errors(m_tailer.get(), &LogTailer::fileErrorChanged);
+        const auto published = [&] { return lines.count() + errors.count(); };
         const auto activeTimers = [&] {
-            const auto timers = tailer->findChildren<QTimer *>();
+            const auto timers = m_tailer->findChildren<QTimer *>();
             return std::count_if(timers.begin(), timers.end(),
                                  [](auto *t) { return t->isActive(); });
         };
-        tailer->start();
-        tailer->start();
+        m_tailer->start();
+        m_tailer->start();
         QCOMPARE(activeTimers(), 1);
-        tailer->stop();
+        QVERIFY(m_tailer->lines().isEmpty()); // published on a later turn
+        QTRY_COMPARE(m_tailer->lines(), (QStringList{u"one"_s, u"two"_s}));
+        QTest::qWait(1200); // a tick over the unchanged file
+        QCOMPARE(published(), 1);
+
+        writeFile(path, "one\n\xFF\n");
+        QTRY_COMPARE_WITH_TIMEOUT(m_tailer->fileError(), u"Log file is not valid UTF-8"_s,
+                                  tickWaitMs);
+        QCOMPARE(m_tailer->lines(), (QStringList{u"one"_s, u"two"_s}));
+
+        QFile::remove(path);
+        QTRY_COMPARE_WITH_TIMEOUT(m_tailer->fileError(), u"Log file not found: "_s + path,
+                                  tickWaitMs);
+        QVERIFY(m_tailer->lines().isEmpty());
+        const qsizetype whileMissing = published();
+        QTest::qWait(1200); // a tick over the file that stays missing
+        QCOMPARE(published(), whileMissing);
+
+        writeFile(path, "three\n");
+        QTRY_COMPARE_WITH_TIMEOUT(m_tailer->fileError(), std::nullopt, tickWaitMs);
+        QCOMPARE(m_tailer->lines(), QStringList{u"three"_s});
+        m_tailer->stop();
         QCOMPARE(activeTimers(), 0);
+    }
+
+    // A failed copy tells why and leaves what was at the target as it was.
+    void exportReplacesTheTargetOnlyOnSuccess_data()
+    {
+        QTest::addColumn<QString>("logPath"); // empty: the test's log
+        QTest::addColumn<QByteArray>("existing");
+        QTest::addColumn<QString>("failure");
+        const QString noLog = u"/nonexistent/KorvelPrinter.log"_s;
+        const QString noSuchFile = u"No such file or directory"_s;
+        QTest::newRow("replaces an existing file")
+            << QString() << "what the user had"_ba << QString();
+        QTest::newRow("no log, no target") << noLog << QByteArray() << noSuchFile;
+        QTest::newRow("no log, a target") << noLog << "mine"_ba << noSuchFile;
+        // Opens fine, then fails on the first read: the copy breaks off half-way.
+        QTest::newRow("read fails during the copy")
+            << u"/proc/self/mem"_s << "mine"_ba << u"Input/output error"_s;
+    }
+    void exportReplacesTheTargetOnlyOnSuccess()
+    {
+        QFETCH(QString, logPath);
+        QFETCH(QByteArray, existing);
+        QFETCH(QString, failure);
+        if (!logPath.isEmpty())
+            makeTailer(logPath);
+        if (!existing.isNull())
+            writeFile(m_target, existing);
+        QCOMPARE(exportAnswering(m_target), failure.isEmpty() ? m_target : u"nothing"_s);
+        QVERIFY(m_desktop->broughtToFront);
+        QCOMPARE(m_prompts->dialogTitle, u"Export Korvel Printer Log"_s);
+        QCOMPARE(m_prompts->warnings,
+                 failure.isEmpty() ? QStringList() : QStringList{u"Export failed: "_s + failure});
+        QCOMPARE(QFileInfo(m_target).dir().entryList(QDir::Files),
+                 existing.isNull() ? QStringList() : QStringList{u"old.log"_s});
+        if (!existing.isNull())
+            QCOMPARE(contents(m_target), failure.isEmpty() ? "in xong\n"_ba : existing);
+    }
+
+    void cancelledOrAbandonedExportDoesNothing()
+    {
+        QCOMPARE(exportAnswering(std::nullopt), u"nothing"_s);
+        bool completed = false;
+        m_tailer->exportLog([&](std::optional<QString>) { completed = true; });
+        m_tailer.reset();
+        m_prompts->answer(m_target);
+        QTest::qWait(50);
+        QVERIFY(!completed);
+        QVERIFY(!QFile::exists(m_target));
+        QVERIFY(m_prompts->warnings.isEmpty());
+    }
+
+    void sharesWithinOneSecondReuseTheName()
+    {
+        std::optional<QString> first;
+        std::optional<QString> second;
+        do { // again if the two shares straddle a second boundary
+            first = m_tailer->prepareShareableLog();
+            writeFile(m_tailer->path(), "newer\n");
+            second = m_tailer->prepareShareableLog();
+        } while (first != second);
+        QVERIFY(first);
+        QCOMPARE(QFileInfo(*first).path(), m_desktop->share.path);
+        QCOMPARE(contents(*second), "newer\n"_ba);
+        QCOMPARE(QDir(m_desktop->share.path).entryList(QDir::Files).size(), 1);
+    }
+
+    void failedShareTellsWhy()
+    {
+        makeTailer(u"/nonexistent/KorvelPrinter.log"_s);
+        QCOMPARE(m_tailer->prepareShareableLog(), std::nullopt);
+        m_desktop->share = {{}, u"/run/user/1000/korvel-printer-share: belongs to another user"_s};
+        QCOMPARE(m_tailer->prepareShareableLog(), std::nullopt);
+        QCOMPARE(m_prompts->warnings,
+                 (QStringList{u"Could not prepare log for sharing: No such file or directory"_s,
+                              u"Could not prepare log for sharing: "_s + m_desktop->share.error}));
+    }
+
+    void suggestedNameIsAsciiLocalTime()
+    {
+        QLocale::setDefault(QLocale(QLocale::Persian, QLocale::Iran)); // other digits and calendar
+        qputenv("TZ", "UTC-7");                                        // seven hours east of UTC
+        tzset();
+        const auto named = [](const QDateTime &utc) {
+            const QString stamp =
+                QLocale::c().toString(utc.addSecs(7 * 3600), u"yyyyMMdd-HHmmss"_s);
+            return u"KorvelPrinter-%1.log"_s.arg(stamp);
+        };
+        const QString before = named(QDateTime::currentDateTimeUtc());
+        const QString name = m_tailer->suggestedExportFilename();
+        const QString after = named(QDateTime::currentDateTimeUtc());
+        QLocale::setDefault(QLocale::c());
+        qunsetenv("TZ");
+        tzset();
+        QVERIFY2(name == before || name == after, qPrintable(name));
     }
 };
 

@@ -1,6 +1,11 @@
+#include "log/LogTailRead.h"
 #include "log/LogWindow.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -9,6 +14,9 @@ using Lines = std::optional<QStringList>;
 class LogWindowTest : public QObject
 {
     Q_OBJECT
+
+    QTemporaryDir m_dir;
+    const QString m_path = m_dir.filePath(u"Korvel Printer.log"_s);
 
 private Q_SLOTS:
     void lines_data()
@@ -56,6 +64,46 @@ private Q_SLOTS:
         QFETCH(qint64, windowStart);
         QFETCH(Lines, expected);
         QCOMPARE(linesOfTailWindow(window, windowStart, 300), expected);
+    }
+
+    // The window is the file's last 65536 bytes; only a regular file is opened.
+    void readOfARealFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<TailRead>("expected");
+        const QByteArray filler(65530, 'x');
+        const QString fillerLine = QString::fromLatin1(filler);
+        const QByteArray ys(65523, 'y');
+        const TailRead missing{QStringList{}, u"Log file not found: "_s + m_path};
+        QTest::newRow("exactly the window: first line kept")
+            << u"file"_s << "first\n" + filler << TailRead{QStringList{u"first"_s, fillerLine}, {}};
+        QTest::newRow("one byte over: first line dropped")
+            << u"file"_s << "_first\n" + filler << TailRead{QStringList{fillerLine}, {}};
+        // 65538 bytes: the window starts on the second byte of "ế".
+        QTest::newRow("window edge inside a character")
+            << u"file"_s << "l\xE1\xBA\xBF\n"_ba + ys + "\nin h\xE1\xBA\xBFt\n"_ba
+            << TailRead{QStringList{QString::fromLatin1(ys), u"in hết"_s}, {}};
+        // Opening a FIFO without a writer would block for ever.
+        QTest::newRow("FIFO without a writer") << u"fifo"_s << QByteArray() << missing;
+        QTest::newRow("directory") << u"directory"_s << QByteArray() << missing;
+    }
+    void readOfARealFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(TailRead, expected);
+        if (kind == u"fifo"_s) {
+            QVERIFY(::mkfifo(QFile::encodeName(m_path).constData(), 0600) == 0);
+        } else if (kind == u"directory"_s) {
+            QVERIFY(QDir().mkdir(m_path));
+        } else {
+            QFile file(m_path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        }
+        const TailRead read = readLogTail(m_path, 300, 65536);
+        QVERIFY(QDir().rmdir(m_path) || QFile::remove(m_path));
+        QCOMPARE(read, expected);
     }
 };
 

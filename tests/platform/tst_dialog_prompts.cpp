@@ -7,16 +7,6 @@
 
 using namespace Qt::StringLiterals;
 
-template<typename Widget>
-Widget *visibleTopLevel()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *found = qobject_cast<Widget *>(widget); found && found->isVisible())
-            return found;
-    }
-    return nullptr;
-}
-
 class DialogPromptsTest : public QObject
 {
     Q_OBJECT
@@ -24,10 +14,17 @@ class DialogPromptsTest : public QObject
 private Q_SLOTS:
     void warningIsShownOnALaterTurn()
     {
+        const auto visibleBox = [] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
+                    return box;
+            }
+            return static_cast<QMessageBox *>(nullptr);
+        };
         DialogPrompts().warn(u"Export failed: No such file or directory"_s);
-        QVERIFY(!visibleTopLevel<QMessageBox>());
-        QTRY_VERIFY(visibleTopLevel<QMessageBox>());
-        QMessageBox *box = visibleTopLevel<QMessageBox>();
+        QVERIFY(!visibleBox());
+        QTRY_VERIFY(visibleBox());
+        QMessageBox *box = visibleBox();
         QCOMPARE(box->text(), u"Korvel Printer"_s);
         QCOMPARE(box->informativeText(), u"Export failed: No such file or directory"_s);
         QCOMPARE(box->buttons().size(), 1);

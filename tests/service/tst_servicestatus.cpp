@@ -22,28 +22,22 @@ class Fakes
 {
 public:
     QString path(const QString &name) const { return m_dir.filePath(name); }
-
     QString launchctl(const QByteArray &body = printsPid412)
     {
-        return write(u"launchctl"_s, "echo $$ > " + quoted(u"pid"_s) +
-                                         "\necho \"launchctl $*\" >> " + quoted(u"log"_s) + '\n' +
-                                         body);
+        return write(u"launchctl"_s,
+                     "echo $$ > \"$D/pid\"\necho \"launchctl $*\" >> \"$D/log\"\n" + body);
     }
-
     // Keeps its arguments, sleeps, then logs its end.
     QString osascript(const QByteArray &seconds)
     {
-        return write(u"osascript"_s, "printf '%s\\n%s' \"$1\" \"$2\" > " + quoted(u"args"_s) +
-                                         "\nsleep " + seconds + "\necho osascript-end >> " +
-                                         quoted(u"log"_s) + '\n');
+        return write(u"osascript"_s, "printf '%s\\n%s' \"$1\" \"$2\" > \"$D/args\"\nsleep " +
+                                         seconds + "\necho osascript-end >> \"$D/log\"\n");
     }
-
     QByteArray read(const QString &name) const
     {
         QFile file(path(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
     QStringList log() const
     {
         return QString::fromUtf8(read(u"log"_s)).split(u'\n', Qt::SkipEmptyParts);
@@ -51,12 +45,11 @@ public:
     qsizetype listCalls() const { return log().count(listCall); }
 
 private:
-    QByteArray quoted(const QString &name) const { return '\'' + path(name).toUtf8() + '\''; }
-
     QString write(const QString &name, const QByteArray &body)
     {
         QFile file(path(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\n" + body) < 0)
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write("#!/bin/sh\nD='" + m_dir.path().toUtf8() + "'\n" + body) < 0)
             qFatal("cannot write a fake");
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return file.fileName();
@@ -97,18 +90,33 @@ private Q_SLOTS:
 
     void cleanup() { delete m_fakes; }
 
-    void aNewMonitorHasCheckedNothing()
+    // Also: nothing runs before start(), and identical checks publish nothing.
+    void startTwiceRunsOneTimerAndStopEndsIt()
     {
         const auto status = monitor(m_fakes->launchctl());
         QCOMPARE(status->state().label(), u"Unknown: not checked yet"_s);
         QVERIFY(!status->apiReachable());
         QTest::qWait(300);
         QVERIFY(m_fakes->log().isEmpty());
+
+        const int probes = m_server.requestCount(u"/health"_s);
+        status->start();
+        status->start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_fakes->listCalls(), 2, 1000);
+        QTRY_COMPARE(m_server.requestCount(u"/health"_s), probes + 2);
+        // Two timers would both fire at about 3 s.
+        QTRY_COMPARE_WITH_TIMEOUT(m_fakes->listCalls(), 3, 4500);
+        QTest::qWait(500);
+        QCOMPARE(m_fakes->listCalls(), 3);
+        QCOMPARE(m_events, (QStringList{u"state"_s, u"api"_s}));
+        status->stop();
+        QTest::qWait(3500);
+        QCOMPARE(m_fakes->listCalls(), 3);
     }
 
     void launchctlOutcomes_data()
     {
-        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("body"); // none: there is no launchctl to start
         QTest::addColumn<QString>("label");
         QTest::newRow("running") << printsPid412 << u"Running (pid 412)"_s;
         QTest::newRow("loaded without a process") << QByteArray("echo '{};'\n") << u"Stopped"_s;
@@ -121,45 +129,28 @@ private Q_SLOTS:
             << "head -c 4000000 /dev/zero | tr '\\0' x\n" + printsPid412 << u"Running (pid 412)"_s;
         QTest::newRow("hangs") << QByteArray("exec sleep 60\n")
                                << u"Unknown: launchctl timed out"_s;
+        QTest::newRow("cannot start") << QByteArray() << QString();
     }
 
     void launchctlOutcomes()
     {
         QFETCH(QByteArray, body);
         QFETCH(QString, label);
-        const auto status = monitor(m_fakes->launchctl(body));
+        const auto status =
+            monitor(body.isNull() ? m_fakes->path(u"missing"_s) : m_fakes->launchctl(body));
         status->start();
         QTRY_VERIFY(!m_events.isEmpty());
         status->stop();
+        if (body.isNull()) { // the reason is the platform's text
+            QCOMPARE(status->state().kind(), ServiceState::Kind::unknown);
+            QVERIFY(status->state().reason() != u"not checked yet"_s &&
+                    !status->state().reason().isEmpty());
+            return;
+        }
         QCOMPARE(status->state().label(), label);
         QCOMPARE(m_fakes->log(), QStringList{listCall});
         // A hung launchctl is killed, not left behind.
         QVERIFY(::kill(m_fakes->read(u"pid"_s).trimmed().toInt(), 0) != 0);
-    }
-
-    void aLaunchctlThatCannotStartGivesItsReason()
-    {
-        const auto status = monitor(m_fakes->path(u"missing"_s));
-        status->start();
-        QTRY_VERIFY(!m_events.isEmpty());
-        status->stop();
-        QCOMPARE(status->state().kind(), ServiceState::Kind::unknown);
-        QVERIFY(status->state().reason() != u"not checked yet"_s &&
-                !status->state().reason().isEmpty());
-    }
-
-    void identicalChecksPublishNothing()
-    {
-        const auto status = monitor(m_fakes->launchctl());
-        const int probes = m_server.requestCount(u"/health"_s);
-        status->start();
-        QTRY_COMPARE(m_events, (QStringList{u"state"_s, u"api"_s}));
-        status->start();
-        QTRY_COMPARE(m_server.requestCount(u"/health"_s), probes + 2);
-        QTest::qWait(300);
-        status->stop();
-        QCOMPARE(m_fakes->listCalls(), 2);
-        QCOMPARE(m_events.size(), 2);
     }
 
     void health_data()
@@ -167,97 +158,73 @@ private Q_SLOTS:
         QTest::addColumn<int>("httpStatus");
         QTest::addColumn<int>("delayMs");
         QTest::addColumn<bool>("drop");
+        QTest::addColumn<bool>("listening");
         QTest::addColumn<bool>("reachable");
-        QTest::newRow("200") << 200 << 0 << false << true;
-        QTest::newRow("200 after 0.5 s") << 200 << 500 << false << true;
-        QTest::newRow("204") << 204 << 0 << false << false;
-        QTest::newRow("500") << 500 << 0 << false << false;
-        QTest::newRow("connection dropped") << 200 << 0 << true << false;
-        QTest::newRow("200 after 2 s") << 200 << 2000 << false << false;
+        QTest::newRow("200") << 200 << 0 << false << true << true;
+        QTest::newRow("200 after 0.5 s") << 200 << 500 << false << true << true;
+        QTest::newRow("204") << 204 << 0 << false << true << false;
+        QTest::newRow("500") << 500 << 0 << false << true << false;
+        QTest::newRow("connection dropped") << 200 << 0 << true << true << false;
+        QTest::newRow("refused") << 200 << 0 << false << false << false;
+        QTest::newRow("200 after 2 s") << 200 << 2000 << false << true << false;
     }
 
+    // stop() right after start(): the check already under way still publishes.
     void health()
     {
         QFETCH(int, httpStatus);
         QFETCH(int, delayMs);
         QFETCH(bool, drop);
+        QFETCH(bool, listening);
         QFETCH(bool, reachable);
         m_server.setResponse(u"/health"_s, {httpStatus, "ok", delayMs, drop, "text/plain"});
+        if (!listening)
+            m_server.close();
         const auto status = monitor(m_fakes->launchctl());
         status->start();
         status->stop();
         // Both values land in one call, so once the state has, so has the reachability.
         QTRY_COMPARE(m_events.value(0), u"state"_s);
         QCOMPARE(status->apiReachable(), reachable);
+        if (!listening)
+            QVERIFY(m_server.listen());
     }
 
-    void aRefusedHealthProbeIsUnreachable()
+    void restartRunsTheScriptThenChecksOnce_data()
     {
-        m_server.close();
-        const auto status = monitor(m_fakes->launchctl());
-        status->start();
-        status->stop();
-        QTRY_COMPARE(m_events, QStringList{u"state"_s});
-        QVERIFY(m_server.listen());
-    }
-
-    void aCheckInFlightStillPublishesAfterStop()
-    {
-        const auto status = monitor(m_fakes->launchctl("sleep 0.3\n" + printsPid412));
-        status->start();
-        status->stop();
-        QTRY_COMPARE(status->state(), ServiceState::running(412));
-    }
-
-    void startTwiceRunsOneTimerAndStopEndsIt()
-    {
-        const auto status = monitor(m_fakes->launchctl());
-        status->start();
-        status->start();
-        QTRY_COMPARE_WITH_TIMEOUT(m_fakes->listCalls(), 2, 1000);
-        // Two timers would both fire at about 3 s.
-        QTRY_COMPARE_WITH_TIMEOUT(m_fakes->listCalls(), 3, 4500);
-        QTest::qWait(500);
-        QCOMPARE(m_fakes->listCalls(), 3);
-        status->stop();
-        QTest::qWait(3500);
-        QCOMPARE(m_fakes->listCalls(), 3);
+        QTest::addColumn<QByteArray>("seconds"); // how long osascript runs; none: it is missing
+        QTest::addColumn<bool>("monitorGone");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("script, then a check")
+            << "0.3"_ba << false << QStringList{u"osascript-end"_s, listCall};
+        QTest::newRow("no osascript, still a check")
+            << QByteArray() << false << QStringList{listCall};
+        QTest::newRow("monitor gone first, no check")
+            << "0.3"_ba << true << QStringList{u"osascript-end"_s};
     }
 
     void restartRunsTheScriptThenChecksOnce()
     {
-        const auto status = monitor(m_fakes->launchctl(), m_fakes->osascript("0.3"));
+        QFETCH(QByteArray, seconds);
+        QFETCH(bool, monitorGone);
+        QFETCH(QStringList, log);
+        auto status = monitor(m_fakes->launchctl(),
+                              seconds.isNull() ? u"/nonexistent"_s : m_fakes->osascript(seconds));
         status->restart();
-        QTest::qWait(100);
-        QVERIFY(m_events.isEmpty());
-        QTRY_COMPARE(m_events.size(), 2);
+        if (monitorGone)
+            status.reset();
+        QTRY_COMPARE(m_fakes->log(), log);
         QTest::qWait(500);
-        QCOMPARE(m_fakes->log(), (QStringList{u"osascript-end"_s, listCall}));
+        QCOMPARE(m_fakes->log(), log);
+        QCOMPARE(m_events.size(), monitorGone ? 0 : 2);
+        if (seconds.isNull())
+            return;
         const QByteArray args = m_fakes->read(u"args"_s);
         QCOMPARE(args.size(), 3 + 188);
         QCOMPARE(args,
                  "-e\ndo shell script \"launchctl unload /Library/LaunchDaemons/com.korvel."
                  "printer.plist 2>/dev/null; launchctl load /Library/LaunchDaemons/com.korvel."
                  "printer.plist\" with administrator privileges");
-    }
-
-    void restartWithoutOsascriptStillChecksOnce()
-    {
-        const auto status = monitor(m_fakes->launchctl());
-        status->restart();
-        QTRY_COMPARE(m_events.size(), 2);
-        QTest::qWait(300);
-        QCOMPARE(m_fakes->log(), QStringList{listCall});
-    }
-
-    void restartChecksNothingOnceTheMonitorIsGone()
-    {
-        auto status = monitor(m_fakes->launchctl(), m_fakes->osascript("0.3"));
-        status->restart();
-        status.reset();
-        QTRY_COMPARE(m_fakes->log(), QStringList{u"osascript-end"_s});
-        QTest::qWait(500);
-        QCOMPARE(m_fakes->log(), QStringList{u"osascript-end"_s});
     }
 
     void aSlowRestartDoesNotHoldUpChecks()

@@ -7,7 +7,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode)
+void writeFile(const QString &path, const QByteArray &bytes,
+               QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Truncate)
 {
     QFile file(path);
     if (!file.open(mode))
@@ -15,7 +16,24 @@ void writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode
     file.write(bytes);
 }
 
+QString writeScript(const QString &path, const QByteArray &body)
+{
+    writeFile(path, "#!/bin/sh\n" + body);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
 } // namespace
+
+QStringList visibleOf(QWidget &root, const QStringList &names)
+{
+    QStringList visible;
+    for (const QString &name : names) {
+        if (find(root, name)->isVisible())
+            visible.append(name);
+    }
+    return visible;
+}
 
 PanelRig::PanelRig()
     : desktop(std::make_shared<RecordingDesktop>(dir.filePath(u"share"_s)))
@@ -24,11 +42,11 @@ PanelRig::PanelRig()
     QDir(dir.path()).mkpath(u"share"_s);
     setLaunchctl("{\n\t\"Label\" = \"com.korvel.printer\";\n};\n", 0);
     ServiceTools tools;
-    tools.launchctlPath =
-        writeScript(u"launchctl"_s, "#!/bin/sh\ncat \"$(dirname \"$0\")/launchctl.out\"\n"
-                                    "exit $(cat \"$(dirname \"$0\")/launchctl.rc\")\n");
-    tools.osascriptPath = writeScript(
-        u"osascript"_s, "#!/bin/sh\necho run >> \"$(dirname \"$0\")/osascript.runs\"\n");
+    tools.launchctlPath = writeScript(dir.filePath(u"launchctl"_s),
+                                      "cat \"$(dirname \"$0\")/launchctl.out\"\n"
+                                      "exit $(cat \"$(dirname \"$0\")/launchctl.rc\")\n");
+    tools.osascriptPath = writeScript(dir.filePath(u"osascript"_s),
+                                      "echo run >> \"$(dirname \"$0\")/osascript.runs\"\n");
     tools.healthUrl = server.url(u"/health"_s);
     writeLog({});
 
@@ -36,6 +54,13 @@ PanelRig::PanelRig()
     serviceStatus = std::make_unique<ServiceStatus>(u"com.korvel.printer"_s, tools);
     printerList = std::make_unique<PrinterList>(server.url(u"/printers"_s).toString());
     configSummary = std::make_unique<ConfigSummary>(server.url(u"/config"_s).toString());
+}
+
+PanelRig::~PanelRig()
+{
+    view.reset();
+    logTailer->stop();
+    serviceStatus->stop();
 }
 
 PopoverView &PanelRig::showView()
@@ -49,49 +74,16 @@ PopoverView &PanelRig::showView()
     return *view;
 }
 
-PanelRig::~PanelRig()
-{
-    view.reset();
-    logTailer->stop();
-    serviceStatus->stop();
-}
-
-QString PanelRig::writeScript(const QString &name, const QByteArray &body)
-{
-    const QString path = dir.filePath(name);
-    writeFile(path, body, QIODevice::WriteOnly | QIODevice::Truncate);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-
 void PanelRig::setLaunchctl(const QByteArray &output, int exitCode)
 {
-    writeFile(dir.filePath(u"launchctl.out"_s), output, QIODevice::WriteOnly | QIODevice::Truncate);
-    writeFile(dir.filePath(u"launchctl.rc"_s), QByteArray::number(exitCode),
-              QIODevice::WriteOnly | QIODevice::Truncate);
+    writeFile(dir.filePath(u"launchctl.out"_s), output);
+    writeFile(dir.filePath(u"launchctl.rc"_s), QByteArray::number(exitCode));
 }
 
 int PanelRig::restartRuns() const
 {
     QFile file(dir.filePath(u"osascript.runs"_s));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    return int(file.readAll().count('\n'));
-}
-
-void PanelRig::setPrinters(const QByteArray &body)
-{
-    server.setResponse(u"/printers"_s, {200, body});
-}
-
-void PanelRig::setConfig(const QByteArray &body)
-{
-    server.setResponse(u"/config"_s, {200, body});
-}
-
-QString PanelRig::logPath() const
-{
-    return dir.filePath(u"KorvelPrinter.log"_s);
+    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n')) : 0;
 }
 
 void PanelRig::writeLog(const QStringList &lines, bool append)

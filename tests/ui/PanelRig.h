@@ -10,6 +10,7 @@
 #include "service/ServiceStatus.h"
 #include "ui/PopoverView.h"
 
+#include <QLabel>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -23,6 +24,14 @@ T *find(QWidget &root, const QString &name)
     return child;
 }
 
+inline QString textOf(QWidget &root, const QString &name)
+{
+    return find<QLabel>(root, name)->text();
+}
+
+// Those of `names` whose widgets are visible, in the given order.
+QStringList visibleOf(QWidget &root, const QStringList &names);
+
 // Records what the log actions ask of the desktop instead of starting helpers.
 class RecordingDesktop : public DesktopIntegration
 {
@@ -30,7 +39,6 @@ public:
     explicit RecordingDesktop(const QString &shareDirectory)
         : m_shareDirectory(shareDirectory)
     {}
-
     void openInLogViewer(const QString &path) override { openedInLogViewer.append(path); }
     void revealInFileBrowser(const QString &path) override { revealed.append(path); }
     PreparedDirectory shareDirectory() override { return {m_shareDirectory, {}}; }
@@ -85,10 +93,16 @@ public:
     void setLaunchctl(const QByteArray &output, int exitCode = 0);
     // How often Restart ran the privileged script.
     int restartRuns() const;
-    void setPrinters(const QByteArray &body);
-    void setConfig(const QByteArray &body);
+    void setPrinters(const QByteArray &body)
+    {
+        server.setResponse(QStringLiteral("/printers"), {200, body});
+    }
+    void setConfig(const QByteArray &body)
+    {
+        server.setResponse(QStringLiteral("/config"), {200, body});
+    }
     void writeLog(const QStringList &lines, bool append = false);
-    QString logPath() const;
+    QString logPath() const { return dir.filePath(QStringLiteral("KorvelPrinter.log")); }
 
     // Builds the panel on the models as they are now and shows it.
     PopoverView &showView();
@@ -106,7 +120,4 @@ public:
     std::unique_ptr<ConfigSummary> configSummary;
     int openConfigCalls = 0;
     std::unique_ptr<PopoverView> view;
-
-private:
-    QString writeScript(const QString &name, const QByteArray &body);
 };

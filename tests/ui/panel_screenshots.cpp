@@ -23,43 +23,33 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The colours of Window, WindowText, Base, AlternateBase, Text, Button, ButtonText, Highlight,
+// HighlightedText, Link, PlaceholderText and, if given, Light, Midlight, Mid, Dark and Shadow.
+QPalette paletteOf(std::initializer_list<QRgb> colours)
+{
+    using enum QPalette::ColorRole;
+    const QPalette::ColorRole roles[] = {
+        Window,    WindowText,      Base, AlternateBase,   Text,  Button,   ButtonText,
+        Highlight, HighlightedText, Link, PlaceholderText, Light, Midlight, Mid,
+        Dark,      Shadow};
+    QPalette palette;
+    const QPalette::ColorRole *role = roles;
+    for (const QRgb rgb : colours)
+        palette.setColor(*role++, QColor(rgb));
+    return palette;
+}
+
 QPalette lightPalette()
 {
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0xec, 0xec, 0xec));
-    palette.setColor(QPalette::WindowText, QColor(0x1d, 0x1d, 0x1f));
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::AlternateBase, QColor(0xf5, 0xf5, 0xf5));
-    palette.setColor(QPalette::Text, QColor(0x1d, 0x1d, 0x1f));
-    palette.setColor(QPalette::Button, QColor(0xfb, 0xfb, 0xfb));
-    palette.setColor(QPalette::ButtonText, QColor(0x1d, 0x1d, 0x1f));
-    palette.setColor(QPalette::Highlight, QColor(0x00, 0x6e, 0xe6));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Link, QColor(0x00, 0x63, 0xd1));
-    palette.setColor(QPalette::PlaceholderText, QColor(0x8a, 0x8a, 0x8e));
-    return palette;
+    return paletteOf({0xececec, 0x1d1d1f, 0xffffff, 0xf5f5f5, 0x1d1d1f, 0xfbfbfb, 0x1d1d1f,
+                      0x006ee6, 0xffffff, 0x0063d1, 0x8a8a8e});
 }
 
 QPalette darkPalette()
 {
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x28, 0x28, 0x2b));
-    palette.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf2));
-    palette.setColor(QPalette::Base, QColor(0x1c, 0x1c, 0x1e));
-    palette.setColor(QPalette::AlternateBase, QColor(0x24, 0x24, 0x26));
-    palette.setColor(QPalette::Text, QColor(0xf0, 0xf0, 0xf2));
-    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
-    palette.setColor(QPalette::ButtonText, QColor(0xf0, 0xf0, 0xf2));
-    palette.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Link, QColor(0x4c, 0xa6, 0xff));
-    palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
-    palette.setColor(QPalette::Light, QColor(0x50, 0x50, 0x54));
-    palette.setColor(QPalette::Midlight, QColor(0x44, 0x44, 0x48));
-    palette.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x33));
-    palette.setColor(QPalette::Dark, QColor(0x1a, 0x1a, 0x1c));
-    palette.setColor(QPalette::Shadow, Qt::black);
-    return palette;
+    return paletteOf({0x28282b, 0xf0f0f2, 0x1c1c1e, 0x242426, 0xf0f0f2, 0x3a3a3d, 0xf0f0f2,
+                      0x0a84ff, 0xffffff, 0x4ca6ff, 0x8e8e93, 0x505054, 0x444448, 0x303033,
+                      0x1a1a1c, 0x000000});
 }
 
 int fail(const char *message)
@@ -73,12 +63,10 @@ bool render(PopoverView &view, const QPalette &palette, const QString &path)
     QApplication::setPalette(palette);
     // Let the palette reach every widget and the log finish scrolling to its end.
     QTest::qWait(400);
-    if (!view.grab().save(path)) {
-        fail("cannot write the picture");
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
+    const bool saved = view.grab().save(path);
+    std::fprintf(saved ? stdout : stderr, saved ? "%s\n" : "panel_screenshots: cannot write %s\n",
+                 qPrintable(path));
+    return saved;
 }
 
 } // namespace
@@ -153,5 +141,5 @@ int main(int argc, char **argv)
                          render(view, darkPalette(), outputDir + u"/panel-dark.png"_s);
     simulator.terminate();
     simulator.waitForFinished(3000);
-    return written;
+    return written ? 0 : 1;
 }

@@ -1,4 +1,5 @@
 #include "service/LaunchctlParsing.h"
+#include "service/RestartScript.h"
 
 #include <QTest>
 
@@ -13,12 +14,12 @@ ProcessResult exited(const QByteArray &output, int status = 0)
 
 } // namespace
 
-class LaunchctlParsingTest : public QObject
+class ServiceTextTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void state_data()
+    void launchctlState_data()
     {
         QTest::addColumn<ProcessResult>("result");
         QTest::addColumn<QString>("label");
@@ -67,13 +68,22 @@ private Q_SLOTS:
                                    << u"Unknown: launchctl timed out"_s;
     }
 
-    void state()
+    void launchctlState()
     {
         QFETCH(ProcessResult, result);
         QFETCH(QString, label);
         QCOMPARE(stateFromLaunchctlResult(result).label(), label);
     }
+
+    // The restart's own script is checked byte for byte where osascript receives it.
+    void privilegedScriptEscapesOnlyQuotes()
+    {
+        QCOMPARE(privilegedShellScript(u"echo \"a\" \"b\""_s),
+                 u"do shell script \"echo \\\"a\\\" \\\"b\\\"\" with administrator privileges"_s);
+        QCOMPARE(privilegedShellScript(u"printf 'a\\n'"_s),
+                 u"do shell script \"printf 'a\\n'\" with administrator privileges"_s);
+    }
 };
 
-QTEST_GUILESS_MAIN(LaunchctlParsingTest)
-#include "tst_launchctlparsing.moc"
+QTEST_GUILESS_MAIN(ServiceTextTest)
+#include "tst_servicetext.moc"

@@ -1,0 +1,164 @@
+#include "TestHttpServer.h"
+#include "daemon/ConfigParsing.h"
+#include "daemon/ConfigSummary.h"
+#include "daemon/PrinterList.h"
+#include "daemon/PrinterListParsing.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString path = u"/printers"_s;
+const QString anyPlatformText = u"(any platform text)"_s;
+
+TestHttpServer::Response json(const QByteArray &body, int delayMs = 0, int status = 200)
+{
+    return {status, body, delayMs, false, "application/json"};
+}
+
+} // namespace
+
+class DaemonModelsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A plain GET; a refresh replaces the slow request in flight, and neither the replaced nor a
+    // cancelled request publishes a list or a text.
+    void refreshReplacesAndCancelDrops()
+    {
+        TestHttpServer server;
+        server.setResponse(path, json(R"({"data":["first"]})", 800));
+        PrinterList model(server.url(path).toString());
+        QSignalSpy printersSpy(&model, &PrinterList::printersChanged);
+        QSignalSpy errorSpy(&model, &PrinterList::lastErrorChanged);
+        QSignalSpy stampSpy(&model, &PrinterList::lastRefreshAtChanged);
+        QList<bool> loading; // every value isLoading is assigned, in order
+        connect(&model, &PrinterList::isLoadingChanged, this,
+                [&] { loading << model.isLoading(); });
+
+        model.refresh();
+        QVERIFY(!model.isLoading()); // assigned on a later turn
+        QTRY_COMPARE(server.requestCount(path), 1);
+        server.setResponse(path, json(R"({"success":true,"data":["XP-80 Quầy","Bếp"],"v":2})"));
+        model.refresh();
+        QTRY_COMPARE(printersSpy.count(), 1);
+        QCOMPARE(model.printers(), (QStringList{u"XP-80 Quầy"_s, u"Bếp"_s}));
+        QCOMPARE(loading, (QList<bool>{true, false, true, false}));
+        QCOMPARE(stampSpy.count(), 2); // the cancelled answer is stamped too
+        QVERIFY(model.lastRefreshAt().has_value());
+        const QByteArray head = server.requestHeads().constLast().toLower();
+        QVERIFY2(head.startsWith("get /printers http/1.1\r\n"), head.constData());
+        QVERIFY(head.contains("cache-control: no-cache"));
+        for (const char *header : {"content-length:", "content-type:", "authorization:", "cookie:"})
+            QVERIFY2(!head.contains(header), header);
+
+        server.setResponse(path, json(R"({"data":["third"]})", 300));
+        model.refresh();
+        QTRY_VERIFY(model.isLoading());
+        model.cancel();
+        model.cancel();
+        QTRY_VERIFY(!model.isLoading());
+        QTest::qWait(1000); // past every delayed answer
+        QCOMPARE(printersSpy.count(), 1);
+        QCOMPARE(errorSpy.count(), 1);
+        QCOMPARE(model.lastError(), std::nullopt);
+        QCOMPARE(stampSpy.count(), 3);
+    }
+
+    void answersReplaceTheListAndError_data()
+    {
+        QTest::addColumn<TestHttpServer::Response>("response");
+        QTest::addColumn<QStringList>("printers");
+        QTest::addColumn<QString>("error");
+
+        const QByteArray huge = "{\"data\":[\"" + QByteArray(5 * 1024 * 1024, 'x') + "\"]}";
+        QTest::newRow("500 with a valid envelope")
+            << json(R"({"data":["A"]})", 0, 500) << QStringList{u"A"_s} << QString();
+        QTest::newRow("body too large") << json(huge) << QStringList() << invalidPrintersText;
+        QTest::newRow("connection dropped")
+            << TestHttpServer::Response{200, {}, 0, true, "application/json"} << QStringList()
+            << anyPlatformText;
+        // Qt reports its own timeout like our cancel: it must still show a text.
+        QTest::newRow("answer after 4 s")
+            << json(R"({"data":["late"]})", 4000) << QStringList() << timedOutText;
+    }
+
+    void answersReplaceTheListAndError()
+    {
+        QFETCH(TestHttpServer::Response, response);
+        QFETCH(QStringList, printers);
+        QFETCH(QString, error);
+
+        TestHttpServer server;
+        server.setResponse(path, json(R"({"data":["old"]})"));
+        PrinterList model(server.url(path).toString());
+        QSignalSpy answered(&model, &PrinterList::lastRefreshAtChanged);
+        model.refresh();
+        QTRY_COMPARE(answered.count(), 1);
+
+        server.setResponse(path, response); // a refused connection: see the config test
+        model.refresh();
+        QTRY_COMPARE_WITH_TIMEOUT(answered.count(), 2, 6000);
+        QCOMPARE(model.printers(), printers);
+        if (error == anyPlatformText) {
+            QVERIFY(model.lastError().has_value() && !model.lastError()->isEmpty());
+            QVERIFY(model.lastError() != invalidPrintersText);
+        } else {
+            QCOMPARE(model.lastError().value_or(QString()), error);
+        }
+    }
+
+    // Unlike the printer list, the slots stay as they were when an answer fails.
+    void configFailuresKeepTheDaemonsRows()
+    {
+        const QString config = u"/config"_s;
+        TestHttpServer server;
+        server.setResponse(
+            config,
+            json(R"({"data":{"printers":{"kitchen":{"printer_name":"Bếp","reverse":true}}}})"));
+        ConfigSummary model(server.url(config).toString());
+        QCOMPARE(model.slots(), SlotLine::emptySlots());
+        QSignalSpy loading(&model, &ConfigSummary::isLoadingChanged);
+        model.refresh();
+        QTRY_COMPARE(loading.count(), 2);
+        QVERIFY(!model.isLoading());
+        QCOMPARE(model.lastError(), std::nullopt);
+        QList<SlotLine> expected = SlotLine::emptySlots();
+        expected[1].printer = u"Bếp"_s;
+        expected[1].reverse = true;
+        QCOMPARE(model.slots(), expected);
+
+        QSignalSpy slotsSpy(&model, &ConfigSummary::slotsChanged);
+        server.setResponse(config, json(R"({"data":{"printers":[]}})"));
+        model.refresh();
+        QTRY_COMPARE(model.lastError(), std::optional(invalidConfigText));
+        server.close();
+        model.refresh();
+        QTRY_VERIFY(model.lastError() != std::optional(invalidConfigText));
+        QVERIFY(model.lastError().has_value());
+        QCOMPARE(model.slots(), expected);
+        QCOMPARE(slotsSpy.count(), 0);
+    }
+
+    void destroyingTheModelInFlightIsSafe()
+    {
+        TestHttpServer server;
+        server.setResponse(path, json(R"({"data":["A"]})", 200));
+        auto beforeTheRequest = std::make_unique<PrinterList>(server.url(path).toString());
+        auto beforeTheAnswer = std::make_unique<PrinterList>(server.url(path).toString());
+        beforeTheRequest->refresh();
+        beforeTheAnswer->refresh();
+        beforeTheRequest.reset();
+        QTRY_VERIFY(beforeTheAnswer->isLoading());
+        beforeTheAnswer.reset();
+        QTest::qWait(400);
+    }
+};
+
+QTEST_GUILESS_MAIN(DaemonModelsTest)
+#include "tst_daemonmodels.moc"
