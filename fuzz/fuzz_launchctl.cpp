@@ -1,0 +1,59 @@
+#include "FuzzInput.h"
+#include "service/LaunchctlParsing.h"
+
+#include <QStringDecoder>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+} // namespace
+
+// Layout: how the process ended, its exit status, then its standard output (also used as the
+// start error's text).
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzInput input(data, size);
+    ProcessResult result;
+    result.end = static_cast<ProcessResult::End>(input.takeByte() % 3);
+    result.exitStatus = static_cast<int8_t>(input.takeByte());
+    result.standardOutput = input.rest().toByteArray();
+    if (result.end == ProcessResult::End::failedToStart)
+        result.startError = QString::fromUtf8(result.standardOutput);
+
+    const ServiceState state = stateFromLaunchctlResult(result);
+    const QString label = state.label();
+
+    if (result.end != ProcessResult::End::exited) {
+        FUZZ_CHECK(state.kind() == ServiceState::Kind::unknown);
+        return 0;
+    }
+    if (result.exitStatus != 0) {
+        FUZZ_CHECK(state == ServiceState::notInstalled());
+        return 0;
+    }
+    switch (state.kind()) {
+    case ServiceState::Kind::running:
+        FUZZ_CHECK(state.pid() > 0);
+        FUZZ_CHECK(result.standardOutput.contains("\"PID\""));
+        FUZZ_CHECK(label == u"Running (pid "_s + QString::number(state.pid()) + u")"_s);
+        break;
+    case ServiceState::Kind::unknown:
+        FUZZ_CHECK(state.reason() == u"non-utf8 launchctl output"_s);
+        FUZZ_CHECK(!isUtf8(result.standardOutput));
+        break;
+    case ServiceState::Kind::stopped:
+        FUZZ_CHECK(isUtf8(result.standardOutput));
+        break;
+    case ServiceState::Kind::notInstalled:
+        FUZZ_CHECK(false);
+    }
+    return 0;
+}
