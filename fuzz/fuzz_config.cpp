@@ -1,4 +1,4 @@
-#include "FuzzInput.h"
+#include "DaemonAnswerInput.h"
 #include "daemon/ConfigParsing.h"
 
 #include <QJsonDocument>
@@ -19,29 +19,10 @@ bool hasSlotMap(const QByteArray &body)
 
 } // namespace
 
-// Layout: what the request came to (a body, no body, a transport error, a cancellation), then
-// the body bytes (or the error text).
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
-    const uint8_t kind = input.takeByte() % 4;
-    const QByteArray bytes = input.rest().toByteArray();
-
-    DaemonAnswer answer;
-    switch (kind) {
-    case 0:
-        answer.body = bytes;
-        break;
-    case 1:
-        break;
-    case 2:
-        answer.kind = DaemonAnswer::Kind::failed;
-        answer.errorText = QString::fromUtf8(bytes);
-        break;
-    case 3:
-        answer.kind = DaemonAnswer::Kind::cancelled;
-        break;
-    }
+    const DaemonAnswer answer = takeDaemonAnswer(input);
 
     const std::optional<ConfigUpdate> update = parseConfigAnswer(answer);
     if (answer.kind == DaemonAnswer::Kind::cancelled) {

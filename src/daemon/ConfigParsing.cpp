@@ -1,6 +1,5 @@
 #include "daemon/ConfigParsing.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 
 using namespace Qt::StringLiterals;
@@ -16,13 +15,10 @@ std::optional<ConfigUpdate> parseConfigAnswer(const DaemonAnswer &answer)
         break;
     }
     const ConfigUpdate invalid{invalidConfigText, std::nullopt};
-    if (!answer.body)
+    const std::optional<QJsonObject> top = topLevelObject(answer.body);
+    if (!top)
         return invalid;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(*answer.body, &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject())
-        return invalid;
-    const QJsonValue data = document.object().value("data"_L1);
+    const QJsonValue data = top->value("data"_L1);
     const QJsonValue slotMap = data.toObject().value("printers"_L1);
     if (!data.isObject() || !slotMap.isObject())
         return invalid;

@@ -1,5 +1,7 @@
 #include "daemon/DaemonRequests.h"
 
+#include <QJsonDocument>
+
 QNetworkRequest daemonRequest(const QUrl &url)
 {
     QNetworkRequest request(url);
@@ -41,4 +43,15 @@ DaemonAnswer classifyReply(QNetworkReply::NetworkError error, bool hasHttpStatus
     if (error == QNetworkReply::OperationCanceledError)
         return {DaemonAnswer::Kind::failed, timedOutText, {}};
     return {DaemonAnswer::Kind::failed, errorString, {}};
+}
+
+std::optional<QJsonObject> topLevelObject(const std::optional<QByteArray> &body)
+{
+    if (!body)
+        return std::nullopt;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(*body, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QString>
@@ -38,3 +39,7 @@ enum class OwnAbort { none, cancelled, bodyTooLarge };
 // An HTTP error status still carries a body the daemon meant to be read.
 DaemonAnswer classifyReply(QNetworkReply::NetworkError error, bool hasHttpStatus, OwnAbort abort,
                            const QString &errorString, const QByteArray &body);
+
+// The body's top-level JSON object; nothing when there is no body, it does not parse, or its top
+// level is not an object.
+std::optional<QJsonObject> topLevelObject(const std::optional<QByteArray> &body);

@@ -1,7 +1,6 @@
 #include "daemon/PrinterListParsing.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 using namespace Qt::StringLiterals;
@@ -34,14 +33,11 @@ std::optional<PrinterListUpdate> parsePrinterListAnswer(const DaemonAnswer &answ
         break;
     }
     const PrinterListUpdate invalid{invalidPrintersText, {}};
-    if (!answer.body)
-        return invalid;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(*answer.body, &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+    const std::optional<QJsonObject> object = topLevelObject(answer.body);
+    if (!object)
         return invalid;
 
-    const QJsonObject top = document.object();
+    const QJsonObject &top = *object;
     const QJsonValue success = top.value("success"_L1);
     if (success.isBool() && !success.toBool()) {
         // An empty message would leave the user with an empty list and nothing said.

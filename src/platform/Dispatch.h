@@ -3,7 +3,6 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QThreadPool>
-
 #include <functional>
 #include <utility>
 

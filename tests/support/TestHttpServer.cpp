@@ -60,10 +60,12 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
     const QByteArray head = buffered.left(headEnd);
     m_heads.append(head);
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
-    const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
+    const QString path =
+        requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
     m_counts[path] += 1;
 
-    const Response response = m_responses.value(path, Response{404, "not found", 0, false, "text/plain"});
+    const Response response =
+        m_responses.value(path, Response{404, "not found", 0, false, "text/plain"});
     if (response.delayMs <= 0) {
         answer(socket, response);
         return;
