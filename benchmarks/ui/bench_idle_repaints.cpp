@@ -71,7 +71,7 @@ int main(int argc, char **argv)
     launchctl.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     tools.healthUrl = server.url(u"/health"_s);
 
-    LogTailer logTailer(logPath, 300, 65536);
+    LogTailer logTailer(logPath, 300, 65536, makeDesktopIntegration(), makeUserPrompts());
     ServiceStatus serviceStatus(u"com.korvel.printer"_s, tools);
     PrinterList printerList(server.url(u"/printers"_s).toString());
     ConfigSummary configSummary(server.url(u"/config"_s).toString());

@@ -4,6 +4,7 @@
 // time other processes took the CPU away). Usage: bench_log_view [RUNS]
 
 #include "log/LogTailer.h"
+#include "platform/Platform.h"
 #include "ui/LogView.h"
 
 #include <QApplication>
@@ -69,7 +70,7 @@ int main(int argc, char **argv)
         log.write(logLine(written));
     log.flush();
 
-    LogTailer tailer(path, 300, 65536);
+    LogTailer tailer(path, 300, 65536, makeDesktopIntegration(), makeUserPrompts());
     LogView view(tailer);
     view.resize(492, 300);
     view.show();

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/StatusItemImage.h"
+#include "platform/Platform.h"
 
 #include <QPointer>
 
@@ -25,7 +26,8 @@ ServiceTools serviceTools(const AppEnvironment &environment)
 
 AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform, QObject *parent)
     : QObject(parent)
-    , m_logTailer(environment.logPath, maxLines, tailWindowBytes)
+    , m_logTailer(environment.logPath, maxLines, tailWindowBytes, makeDesktopIntegration(),
+                  makeUserPrompts())
     , m_serviceStatus(serviceLabel, serviceTools(environment))
     , m_printerList(environment.daemonBase + DaemonAddress::printersPath)
     , m_configSummary(environment.daemonBase + DaemonAddress::configPath)

@@ -32,11 +32,6 @@ LogTailer::LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowByte
     connect(&m_timer, &QTimer::timeout, this, &LogTailer::readOnce);
 }
 
-LogTailer::LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowBytes, QObject *parent)
-    : LogTailer(path, maxLines, tailWindowBytes, makeDesktopIntegration(), makeUserPrompts(),
-                parent)
-{}
-
 void LogTailer::start()
 {
     readOnce();

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "log/LogTailRead.h"
-#include "platform/Platform.h"
+#include "platform/DesktopIntegration.h"
+#include "platform/UserPrompts.h"
 
 #include <QObject>
 #include <QStringList>
@@ -18,9 +19,8 @@ class LogTailer : public QObject
 
 public:
     LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowBytes,
-              std::shared_ptr<DesktopIntegration> desktop = makeDesktopIntegration(),
-              std::shared_ptr<UserPrompts> prompts = makeUserPrompts(), QObject *parent = nullptr);
-    LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowBytes, QObject *parent);
+              std::shared_ptr<DesktopIntegration> desktop, std::shared_ptr<UserPrompts> prompts,
+              QObject *parent = nullptr);
 
     QStringList lines() const { return m_lines; }
     std::optional<QString> fileError() const { return m_fileError; }

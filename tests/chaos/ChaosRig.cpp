@@ -1,7 +1,7 @@
 #include "ChaosRig.h"
 
 #include "daemon/DaemonAddress.h"
-#include "platform/SharePicker.h"
+#include "platform/Platform.h"
 #include "ui/PopoverView.h"
 
 #include <QFile>
@@ -65,7 +65,7 @@ QJsonValue optionalText(const std::optional<QString> &text)
 
 ChaosRig::ChaosRig(const ChaosTargets &targets, QObject *parent)
     : QObject(parent)
-    , m_logTailer(targets.logPath, 300, 65536, this)
+    , m_logTailer(targets.logPath, 300, 65536, makeDesktopIntegration(), makeUserPrompts(), this)
     , m_serviceStatus(u"com.korvel.printer"_s, toolsFor(targets), this)
     , m_printerList(targets.daemonBase + DaemonAddress::printersPath, this)
     , m_configSummary(targets.daemonBase + DaemonAddress::configPath, this)

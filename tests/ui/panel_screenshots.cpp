@@ -111,7 +111,7 @@ int main(int argc, char **argv)
     launchctl.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     tools.healthUrl = QUrl(base + u"/health"_s);
 
-    LogTailer logTailer(logPath, 300, 65536);
+    LogTailer logTailer(logPath, 300, 65536, makeDesktopIntegration(), makeUserPrompts());
     ServiceStatus serviceStatus(u"com.korvel.printer"_s, tools);
     PrinterList printerList(base + u"/printers"_s);
     ConfigSummary configSummary(base + u"/config"_s);
