@@ -1,9 +1,8 @@
 #include "platform/macos/MacDesktopIntegration.h"
 
+#import <AppKit/AppKit.h>
 #include <QDir>
 #include <QProcess>
-
-#import <AppKit/AppKit.h>
 
 using namespace Qt::StringLiterals;
 

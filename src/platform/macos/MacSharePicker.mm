@@ -1,8 +1,7 @@
 #include "platform/macos/MacSharePicker.h"
 
-#include <QWidget>
-
 #import <AppKit/AppKit.h>
+#include <QWidget>
 
 void MacSharePicker::show(const QList<QUrl> &items, QWidget *anchor)
 {
