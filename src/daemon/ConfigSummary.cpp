@@ -2,7 +2,7 @@
 
 #include "daemon/ConfigParsing.h"
 #include "daemon/DaemonAddress.h"
-#include "platform/Dispatch.h"
+#include "core/Dispatch.h"
 
 ConfigSummary::ConfigSummary(const QString &endpoint, QObject *parent)
     : QObject(parent)

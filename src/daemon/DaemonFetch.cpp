@@ -1,6 +1,6 @@
 #include "daemon/DaemonFetch.h"
 
-#include "platform/Dispatch.h"
+#include "core/Dispatch.h"
 
 #include <QNetworkProxy>
 #include <memory>

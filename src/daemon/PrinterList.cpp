@@ -2,7 +2,7 @@
 
 #include "daemon/DaemonAddress.h"
 #include "daemon/PrinterListParsing.h"
-#include "platform/Dispatch.h"
+#include "core/Dispatch.h"
 
 PrinterList::PrinterList(const QString &endpoint, QObject *parent)
     : QObject(parent)

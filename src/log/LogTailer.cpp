@@ -1,7 +1,7 @@
 #include "log/LogTailer.h"
 
 #include "log/LogFileCopy.h"
-#include "platform/Dispatch.h"
+#include "core/Dispatch.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "log/SharePickerAnchor.h"
 
-#include "platform/Dispatch.h"
+#include "core/Dispatch.h"
 
 SharePickerAnchor::SharePickerAnchor(std::function<QList<QUrl>()> items,
                                      std::function<bool()> isPresented,

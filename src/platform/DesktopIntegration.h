@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PreparedDirectory.h"
+#include "core/PreparedDirectory.h"
 
 #include <QString>
 

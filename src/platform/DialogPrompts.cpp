@@ -1,6 +1,6 @@
 #include "platform/DialogPrompts.h"
 
-#include "platform/Dispatch.h"
+#include "core/Dispatch.h"
 
 #include <QApplication>
 #include <QDir>

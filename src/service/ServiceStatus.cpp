@@ -1,6 +1,6 @@
 #include "ServiceStatus.h"
 
-#include "platform/Dispatch.h"
+#include "core/Dispatch.h"
 #include "service/LaunchctlParsing.h"
 #include "service/ProcessRun.h"
 #include "service/RestartScript.h"

@@ -1,4 +1,4 @@
-#include "platform/PreparedDirectory.h"
+#include "core/PreparedDirectory.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/Dispatch.h"
+#include "core/Dispatch.h"
 
 #include <QSemaphore>
 #include <QTest>
