@@ -33,3 +33,18 @@ korvel_build() {
     fi
     cmake --build "$KORVEL_BUILD"
 }
+
+# Fails, naming the files, when a tracked C++ or Objective-C++ file differs from .clang-format
+# (`cmake --build build --target format` applies it).
+korvel_check_format() {
+    local unformatted=()
+    local file
+    while IFS= read -r -d '' file; do
+        clang-format --dry-run --Werror "$KORVEL_ROOT/$file" >/dev/null 2>&1 || unformatted+=("$file")
+    done < <(git -C "$KORVEL_ROOT" ls-files -z -- '*.cpp' '*.h' '*.mm')
+    if ((${#unformatted[@]} > 0)); then
+        echo "Not formatted with .clang-format (run: cmake --build build --target format):" >&2
+        printf '  %s\n' "${unformatted[@]}" >&2
+        return 1
+    fi
+}

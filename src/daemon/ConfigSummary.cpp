@@ -1,8 +1,8 @@
 #include "daemon/ConfigSummary.h"
 
+#include "core/Dispatch.h"
 #include "daemon/ConfigParsing.h"
 #include "daemon/DaemonAddress.h"
-#include "core/Dispatch.h"
 
 ConfigSummary::ConfigSummary(const QString &endpoint, QObject *parent)
     : QObject(parent)

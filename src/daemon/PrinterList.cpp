@@ -1,8 +1,8 @@
 #include "daemon/PrinterList.h"
 
+#include "core/Dispatch.h"
 #include "daemon/DaemonAddress.h"
 #include "daemon/PrinterListParsing.h"
-#include "core/Dispatch.h"
 
 PrinterList::PrinterList(const QString &endpoint, QObject *parent)
     : QObject(parent)

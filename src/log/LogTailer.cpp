@@ -1,7 +1,7 @@
 #include "log/LogTailer.h"
 
-#include "log/LogFileCopy.h"
 #include "core/Dispatch.h"
+#include "log/LogFileCopy.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
