@@ -1,6 +1,7 @@
 #pragma once
 
 #include "daemon/DaemonAddress.h"
+#include "platform/Platform.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,8 +11,7 @@
 // the end-to-end test build points these at fakes.
 struct AppEnvironment
 {
-    QString logPath =
-        QStringLiteral("/Library/Application Support/KorvelPrinter/KorvelPrinter.log");
+    QString logPath = defaultLogPath();
     QString daemonBase = DaemonAddress::base;
     QString launchctlPath = QStringLiteral("/bin/launchctl");
     QString osascriptPath = QStringLiteral("/usr/bin/osascript");

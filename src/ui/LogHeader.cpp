@@ -1,6 +1,7 @@
 #include "ui/LogHeader.h"
 
 #include "log/LogTailer.h"
+#include "platform/Platform.h"
 #include "ui/Divider.h"
 #include "ui/LinkButton.h"
 #include "ui/ToneLabel.h"
@@ -32,8 +33,8 @@ LogHeader::LogHeader(LogTailer &logTailer, QWidget *parent)
     auto *title =
         new ToneLabel(u"logTitle"_s, Tone::secondary, Theme::systemFont(12, QFont::DemiBold), this);
     title->setText(tr("Log"));
-    auto *console = makeLinkButton(u"consoleButton"_s, tr("Open in Console"), this);
-    auto *reveal = makeLinkButton(u"revealButton"_s, tr("Reveal in Finder"), this);
+    auto *console = makeLinkButton(u"consoleButton"_s, openLogLabel(), this);
+    auto *reveal = makeLinkButton(u"revealButton"_s, revealLogLabel(), this);
 
     connect(m_export, &QAbstractButton::clicked, this, [this] { m_logTailer.exportLog(); });
     connect(m_share, &QAbstractButton::clicked, this, &LogHeader::shareRequested);

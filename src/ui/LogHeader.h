@@ -5,8 +5,9 @@
 class LinkButton;
 class LogTailer;
 
-// The title row of the log: Export…, Share…, Open in Console and Reveal in Finder. Sharing needs
-// the panel's share state, so Share is reported through shareRequested().
+// The title row of the log: Export…, Share… and the system's two buttons that open the log and
+// its folder. Sharing needs the panel's share state, so Share is reported through
+// shareRequested().
 class LogHeader : public QWidget
 {
     Q_OBJECT

@@ -1,6 +1,15 @@
 #include "platform/linux/LinuxDesktopIntegration.h"
+#include "platform/linux/LinuxSharePicker.h"
 
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
+#include <QDateTime>
 #include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -17,7 +26,64 @@ mode_t modeOf(const QString &path)
     return info.st_mode & 0777;
 }
 
+bool writeFile(const QString &path, const QByteArray &content, int ageHours = 0)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
+           file.flush() &&
+           file.setFileTime(QDateTime::currentDateTime().addSecs(-ageHours * 3600),
+                            QFileDevice::FileModificationTime);
+}
+
+QString readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+PreparedDirectory shareDirectoryIn(const QString &cache)
+{
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+    const PreparedDirectory directory = LinuxDesktopIntegration().shareDirectory();
+    qunsetenv("XDG_CACHE_HOME");
+    return directory;
+}
+
+QStringList menuTexts(QWidget &anchor)
+{
+    QStringList texts;
+    if (auto *menu = anchor.findChild<QMenu *>(u"shareMenu"_s)) {
+        for (const QAction *action : menu->actions())
+            texts << action->text();
+        delete menu;
+    }
+    return texts;
+}
+
 } // namespace
+
+// Stands in for the desktop portal's OpenURI interface.
+class FakePortal : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.OpenURI")
+
+public:
+    QByteArray openedContent;
+    QVariantMap openedOptions;
+
+public Q_SLOTS:
+    QDBusObjectPath OpenFile(const QString &, const QDBusUnixFileDescriptor &fd,
+                             const QVariantMap &options)
+    {
+        QFile file;
+        if (file.open(::dup(fd.fileDescriptor()), QIODevice::ReadOnly,
+                      QFileDevice::AutoCloseHandle))
+            openedContent = file.readAll();
+        openedOptions = options;
+        return QDBusObjectPath(u"/org/freedesktop/portal/desktop/request/1"_s);
+    }
+};
 
 class LinuxDesktopTest : public QObject
 {
@@ -29,7 +95,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("existing");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("created") << u"none"_s << true;
-        QTest::newRow("no runtime dir: in the cache") << u"no runtime dir"_s << true;
         QTest::newRow("too open, tightened") << u"open"_s << true;
         QTest::newRow("symlink refused") << u"symlink"_s << false;
         QTest::newRow("plain file refused") << u"file"_s << false;
@@ -39,33 +104,24 @@ private Q_SLOTS:
     {
         QFETCH(QString, existing);
         QFETCH(bool, accepted);
-        QTemporaryDir runtime;
-        const bool inCache = existing == u"no runtime dir"_s;
-        const QString expected =
-            runtime.filePath(inCache ? u"cache/korvel-printer-share"_s : u"korvel-printer-share"_s);
+        QTemporaryDir cache;
+        const QString expected = cache.filePath(u"korvel-printer/share"_s);
         const QByteArray native = QFile::encodeName(expected);
+        QVERIFY(QDir().mkpath(cache.filePath(u"korvel-printer"_s)));
         if (existing == u"open"_s) {
             QVERIFY(::mkdir(native.constData(), 0700) == 0 &&
                     ::chmod(native.constData(), 0777) == 0);
         } else if (existing == u"symlink"_s) {
             QVERIFY(QFile::link(QDir::tempPath(), expected));
         } else if (existing == u"file"_s) {
-            QFile file(expected);
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(writeFile(expected, {}));
         } else if (existing == u"foreign"_s) {
             if (::geteuid() != 0)
                 QSKIP("needs root to give a directory to another user");
             QVERIFY(::mkdir(native.constData(), 0700) == 0 &&
                     ::chown(native.constData(), 65534, 65534) == 0);
         }
-        if (inCache)
-            qunsetenv("XDG_RUNTIME_DIR");
-        else
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(runtime.filePath(u"cache"_s)));
-        const PreparedDirectory directory = LinuxDesktopIntegration().shareDirectory();
-        qunsetenv("XDG_RUNTIME_DIR");
-        qunsetenv("XDG_CACHE_HOME");
+        const PreparedDirectory directory = shareDirectoryIn(cache.path());
 
         QCOMPARE(directory.ok(), accepted);
         if (accepted)
@@ -74,7 +130,89 @@ private Q_SLOTS:
         else
             QVERIFY2(directory.error.startsWith(expected + u": "_s), qPrintable(directory.error));
     }
+
+    void shareCopiesOlderThanADayGo()
+    {
+        QTemporaryDir cache;
+        const QString share = shareDirectoryIn(cache.path()).path;
+        QVERIFY(writeFile(share + u"/KorvelPrinter-20260101-090000.log"_s, "old", 25));
+        QVERIFY(writeFile(share + u"/KorvelPrinter-20260102-080000.log"_s, "recent", 23));
+        QVERIFY(writeFile(share + u"/notes.log"_s, "the user's", 25));
+        QCOMPARE(shareDirectoryIn(cache.path()).path, share);
+        QCOMPARE(QDir(share).entryList(QDir::Files),
+                 (QStringList{u"KorvelPrinter-20260102-080000.log"_s, u"notes.log"_s}));
+    }
+
+    void fileActionsStartTheHelperGiven_data()
+    {
+        QTest::addColumn<bool>("reveal");
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("open the log") << false << u"/var/log/korvel printer/KorvelPrinter.log"_s;
+        QTest::newRow("no file manager: open the folder") << true << u"/var/log/korvel printer"_s;
+    }
+    void fileActionsStartTheHelperGiven()
+    {
+        QFETCH(bool, reveal);
+        QFETCH(QString, argument);
+        QTemporaryDir dir;
+        const QString helper = dir.filePath(u"xdg-open"_s);
+        QVERIFY(writeFile(helper, "#!/bin/sh\nprintf '%s' \"$*\" > \"$0.args\"\n"));
+        QVERIFY(QFile::setPermissions(helper, QFile::ReadOwner | QFile::ExeOwner));
+        LinuxDesktopIntegration desktop({helper, u"org.korvel.test.NoFileManager"_s});
+        const QString log = u"/var/log/korvel printer/KorvelPrinter.log"_s;
+        reveal ? desktop.revealInFileBrowser(log) : desktop.openInLogViewer(log);
+        QTRY_COMPARE(readFile(helper + u".args"_s), argument);
+    }
+
+    void copyFilePastesInFileManagers()
+    {
+        const QUrl file = QUrl::fromLocalFile(u"/home/an/Korvel logs/KorvelPrinter-1.log"_s);
+        const std::unique_ptr<QMimeData> data = copiedFilesMimeData({file});
+        QCOMPARE(data->urls(), QList<QUrl>{file});
+        QCOMPARE(data->data(u"x-special/gnome-copied-files"_s),
+                 "copy\nfile:///home/an/Korvel%20logs/KorvelPrinter-1.log");
+        QCOMPARE(data->text(), u"/home/an/Korvel logs/KorvelPrinter-1.log"_s);
+    }
+
+    // A private bus: without a portal the menu has no "Open with…"; with one, the portal gets
+    // the open file and is asked to let the user choose.
+    void openWithGoesThroughThePortal()
+    {
+        QProcess busDaemon;
+        busDaemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
+        QVERIFY(busDaemon.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(busDaemon.readLine().trimmed());
+        const auto cleanup = qScopeGuard([&] {
+            busDaemon.kill();
+            busDaemon.waitForFinished();
+        });
+        QDBusConnection portalSide = QDBusConnection::connectToBus(address, u"portal"_s);
+        QDBusConnection appSide = QDBusConnection::connectToBus(address, u"app"_s);
+        QVERIFY(portalSide.isConnected() && appSide.isConnected());
+        QTemporaryDir dir;
+        const QString log = dir.filePath(u"KorvelPrinter-1.log"_s);
+        QVERIFY(writeFile(log, "PRINT_SUCCESS slot 1\n"));
+        QWidget anchor;
+        const LinuxShareTools tools{u"/bin/true"_s, u"org.korvel.test.Portal"_s};
+
+        LinuxSharePicker without(appSide, tools);
+        QTest::qWait(200);
+        without.show({QUrl::fromLocalFile(log)}, &anchor);
+        QCOMPARE(menuTexts(anchor), (QStringList{u"Email…"_s, u"Copy file"_s}));
+
+        FakePortal portal;
+        QVERIFY(portalSide.registerObject(u"/org/freedesktop/portal/desktop"_s, &portal,
+                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(portalSide.registerService(tools.portalService));
+        LinuxSharePicker with(appSide, tools);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (with.show({QUrl::fromLocalFile(log)}, &anchor), menuTexts(anchor).size() == 3), 3000);
+        with.show({QUrl::fromLocalFile(log)}, &anchor);
+        anchor.findChild<QMenu *>(u"shareMenu"_s)->actions().last()->trigger();
+        QTRY_COMPARE(portal.openedContent, "PRINT_SUCCESS slot 1\n");
+        QCOMPARE(portal.openedOptions, (QVariantMap{{u"ask"_s, true}}));
+    }
 };
 
-QTEST_GUILESS_MAIN(LinuxDesktopTest)
+QTEST_MAIN(LinuxDesktopTest)
 #include "tst_linux_desktop.moc"

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -10,6 +11,24 @@
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 shareCopyLifetimeSecs = 24 * 60 * 60;
+
+// Only our own copies: whatever else the user put there stays.
+void removeStaleCopies(const QString &folder)
+{
+    const QDateTime cutoff = QDateTime::currentDateTime().addSecs(-shareCopyLifetimeSecs);
+    const QFileInfoList copies =
+        QDir(folder).entryInfoList({u"KorvelPrinter-*.log"_s}, QDir::Files | QDir::NoSymLinks);
+    for (const QFileInfo &copy : copies) {
+        if (copy.lastModified() < cutoff)
+            QFile::remove(copy.filePath());
+    }
+}
+
+} // namespace
 
 LinuxDesktopIntegration::LinuxDesktopIntegration(const LinuxDesktopTools &tools)
     : m_tools(tools)
@@ -44,10 +63,12 @@ void LinuxDesktopIntegration::revealInFileBrowser(const QString &path)
 
 PreparedDirectory LinuxDesktopIntegration::shareDirectory()
 {
-    QString parent = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (parent.isEmpty() || !QDir::isAbsolutePath(parent) || !QFileInfo(parent).isDir())
-        parent = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    return preparePrivateDirectory(parent, u"korvel-printer-share"_s);
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const PreparedDirectory directory =
+        preparePrivateDirectory(QDir(cache).filePath(u"korvel-printer"_s), u"share"_s);
+    if (directory.ok())
+        removeStaleCopies(directory.path);
+    return directory;
 }
 
 void LinuxDesktopIntegration::bringToFront()

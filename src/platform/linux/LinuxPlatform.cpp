@@ -3,6 +3,10 @@
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
 
+#include <QCoreApplication>
+
+using namespace Qt::StringLiterals;
+
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration()
 {
     return std::make_shared<LinuxDesktopIntegration>();
@@ -16,4 +20,19 @@ std::unique_ptr<SharePicker> makeSharePicker()
 std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
+}
+
+QString defaultLogPath()
+{
+    return u"/var/log/korvel-printer/KorvelPrinter.log"_s;
+}
+
+QString openLogLabel()
+{
+    return QCoreApplication::translate("LogHeader", "Open Log");
+}
+
+QString revealLogLabel()
+{
+    return QCoreApplication::translate("LogHeader", "Open Containing Folder");
 }

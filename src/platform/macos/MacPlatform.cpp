@@ -3,6 +3,10 @@
 #include "platform/macos/MacDesktopIntegration.h"
 #include "platform/macos/MacSharePicker.h"
 
+#include <QCoreApplication>
+
+using namespace Qt::StringLiterals;
+
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration()
 {
     return std::make_shared<MacDesktopIntegration>();
@@ -16,4 +20,19 @@ std::unique_ptr<SharePicker> makeSharePicker()
 std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
+}
+
+QString defaultLogPath()
+{
+    return u"/Library/Application Support/KorvelPrinter/KorvelPrinter.log"_s;
+}
+
+QString openLogLabel()
+{
+    return QCoreApplication::translate("LogHeader", "Open in Console");
+}
+
+QString revealLogLabel()
+{
+    return QCoreApplication::translate("LogHeader", "Reveal in Finder");
 }
