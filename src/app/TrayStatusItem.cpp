@@ -1,9 +1,7 @@
 #include "app/TrayStatusItem.h"
 
-#include <QFont>
-#include <QGuiApplication>
-#include <QPainter>
-#include <QPalette>
+#include "app/TitleBadge.h"
+
 #include <QPixmap>
 #include <cstdio>
 
@@ -15,21 +13,8 @@ namespace {
 QIcon textIcon(const QString &text)
 {
     QIcon icon;
-    const QColor colour = QGuiApplication::palette().color(QPalette::WindowText);
-    for (const int side : {16, 22, 24, 32, 48, 64}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        QFont font = painter.font();
-        font.setBold(true);
-        font.setPixelSize(side * 11 / 20);
-        painter.setFont(font);
-        painter.setPen(colour);
-        painter.drawText(pixmap.rect(), Qt::AlignCenter, text);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    for (const int side : {16, 22, 24, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(titleBadge(text, side)));
     return icon;
 }
 

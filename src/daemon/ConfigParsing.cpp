@@ -23,13 +23,13 @@ std::optional<ConfigUpdate> parseConfigAnswer(const DaemonAnswer &answer)
     if (!data.isObject() || !slotMap.isObject())
         return invalid;
 
-    // Values of the wrong JSON type read as absent: toObject, toString and toBool give the
-    // empty value for them.
+    // Values of the wrong JSON type read as absent: toObject and toString give the empty value
+    // for them.
     QList<SlotLine> rows;
     for (const auto &[key, name] : SlotLine::order) {
         const QJsonObject entry = slotMap.toObject().value(key).toObject();
         rows.append({key, name, entry.value("printer_name"_L1).toString(),
-                     entry.value("reverse"_L1).toBool()});
+                     jsonBoolean(entry.value("reverse"_L1)).value_or(false)});
     }
     return ConfigUpdate{std::nullopt, rows};
 }

@@ -18,19 +18,6 @@ QUrl endpointUrl(const QString &endpoint, const QUrl &fallback)
     return url.isValid() && !url.isEmpty() ? url : fallback;
 }
 
-namespace {
-
-// Qt turns 4xx and 5xx statuses into these codes; the body is still the daemon's answer.
-bool isHttpStatusError(QNetworkReply::NetworkError error)
-{
-    return (error >= QNetworkReply::ContentAccessDenied &&
-            error <= QNetworkReply::UnknownContentError) ||
-           (error >= QNetworkReply::InternalServerError &&
-            error <= QNetworkReply::UnknownServerError);
-}
-
-} // namespace
-
 DaemonAnswer classifyReply(QNetworkReply::NetworkError error, bool hasHttpStatus, OwnAbort abort,
                            const QString &errorString, const QByteArray &body)
 {
@@ -38,10 +25,13 @@ DaemonAnswer classifyReply(QNetworkReply::NetworkError error, bool hasHttpStatus
         return {DaemonAnswer::Kind::cancelled, {}, {}};
     if (abort == OwnAbort::bodyTooLarge)
         return {DaemonAnswer::Kind::body, {}, std::nullopt};
-    if (error == QNetworkReply::NoError || (hasHttpStatus && isHttpStatusError(error)))
-        return {DaemonAnswer::Kind::body, {}, body};
+    // Qt's transfer timeout, even one that struck after the status line.
     if (error == QNetworkReply::OperationCanceledError)
         return {DaemonAnswer::Kind::failed, timedOutText, {}};
+    // Qt maps statuses such as 400, 407 or 418 to assorted error codes; the body is still the
+    // daemon's answer, and 400 is its usual status for an error envelope.
+    if (error == QNetworkReply::NoError || hasHttpStatus)
+        return {DaemonAnswer::Kind::body, {}, body};
     return {DaemonAnswer::Kind::failed, errorString, {}};
 }
 
@@ -54,4 +44,13 @@ std::optional<QJsonObject> topLevelObject(const std::optional<QByteArray> &body)
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
         return std::nullopt;
     return document.object();
+}
+
+std::optional<bool> jsonBoolean(const QJsonValue &value)
+{
+    if (value.isBool())
+        return value.toBool();
+    if (value.isDouble() && (value.toDouble() == 0 || value.toDouble() == 1))
+        return value.toDouble() == 1;
+    return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QString>
@@ -36,10 +37,13 @@ inline constexpr qint64 maxBodyBytes = 4 * 1024 * 1024;
 // with the same error code, so the reply has to carry this mark.
 enum class OwnAbort { none, cancelled, bodyTooLarge };
 
-// An HTTP error status still carries a body the daemon meant to be read.
+// Any reply with an HTTP status carries a body the daemon meant to be read, whatever the status.
 DaemonAnswer classifyReply(QNetworkReply::NetworkError error, bool hasHttpStatus, OwnAbort abort,
                            const QString &errorString, const QByteArray &body);
 
 // The body's top-level JSON object; nothing when there is no body, it does not parse, or its top
 // level is not an object.
 std::optional<QJsonObject> topLevelObject(const std::optional<QByteArray> &body);
+
+// A JSON boolean, or the number 0 or 1 as one (a daemon may write either); nothing otherwise.
+std::optional<bool> jsonBoolean(const QJsonValue &value);

@@ -38,8 +38,8 @@ std::optional<PrinterListUpdate> parsePrinterListAnswer(const DaemonAnswer &answ
         return invalid;
 
     const QJsonObject &top = *object;
-    const QJsonValue success = top.value("success"_L1);
-    if (success.isBool() && !success.toBool()) {
+    const std::optional<bool> success = jsonBoolean(top.value("success"_L1));
+    if (success == false) {
         // An empty message would leave the user with an empty list and nothing said.
         const QString message = top.value("error"_L1).toString().trimmed();
         return PrinterListUpdate{message.isEmpty() ? unknownDaemonErrorText : message, {}};

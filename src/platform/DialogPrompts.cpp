@@ -30,6 +30,7 @@ void DialogPrompts::chooseSaveLocation(const QString &title, const QString &sugg
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::ReadOnly, false); // lets the user create folders
     dialog->setNameFilters({u"Log files (*.log)"_s, u"Plain text (*.txt)"_s});
+    dialog->setDefaultSuffix(u"log"_s); // a name typed without an extension still gets one
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, chosen](int result) {
         const QStringList files = dialog->selectedFiles();
         if (result == QDialog::Accepted && !files.isEmpty())

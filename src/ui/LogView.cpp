@@ -25,6 +25,14 @@ ToneLabel *makeMessage(const QString &objectName, Tone tone, QWidget *parent)
     return label;
 }
 
+// The text layout takes these two noncharacters for frame boundaries and would break the row in
+// two; only the shown text changes.
+QString shownLine(QString line)
+{
+    return line.replace(QChar(0xFDD0), QChar::ReplacementCharacter)
+        .replace(QChar(0xFDD1), QChar::ReplacementCharacter);
+}
+
 } // namespace
 
 LogView::LogView(LogTailer &logTailer, QWidget *parent)
@@ -97,6 +105,10 @@ void LogView::refresh()
 
 void LogView::showLines(const QStringList &lines)
 {
+    QStringList next;
+    next.reserve(lines.size());
+    for (const QString &line : lines)
+        next.append(shownLine(line));
     QTextDocument *document = m_lines->document();
     QStringList shown;
     if (!m_documentEmpty) {
@@ -104,9 +116,9 @@ void LogView::showLines(const QStringList &lines)
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
             shown.append(block.text());
     }
-    const qsizetype drop = linesToDrop(shown, lines);
+    const qsizetype drop = linesToDrop(shown, next);
     const qsizetype kept = shown.size() - drop;
-    if (drop == 0 && kept == lines.size())
+    if (drop == 0 && kept == next.size())
         return;
 
     QTextCursor cursor(document);
@@ -121,11 +133,11 @@ void LogView::showLines(const QStringList &lines)
     }
     cursor.movePosition(QTextCursor::End);
     QTextCharFormat format;
-    for (qsizetype i = kept; i < lines.size(); ++i) {
+    for (qsizetype i = kept; i < next.size(); ++i) {
         if (i > 0)
             cursor.insertBlock();
         format.setForeground(Theme::toneColour(colorForLine(lines.at(i)), palette()));
-        cursor.insertText(lines.at(i), format);
+        cursor.insertText(next.at(i), format);
     }
     cursor.endEditBlock();
     m_documentEmpty = false;

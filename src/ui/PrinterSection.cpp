@@ -6,23 +6,27 @@
 #include "ui/RefreshButton.h"
 #include "ui/RelativeTime.h"
 #include "ui/ToneLabel.h"
+#include "ui/WrappingText.h"
 
 #include <QHBoxLayout>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+constexpr int maxListHeight = 90;
+
 QWidget *makePrinterRow(const QString &name, QWidget *parent)
 {
     auto *row = new QWidget(parent);
     row->setObjectName(u"printerRow"_s);
-    auto *label = new ToneLabel(u"printerName"_s, Tone::primary, Theme::monospaceFont(12), row);
-    label->setText(name);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *label = new WrappingText(u"printerName"_s, Theme::monospaceFont(12), row);
+    label->setPlainText(name);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
@@ -69,13 +73,14 @@ PrinterSection::PrinterSection(PrinterList &printerList, QWidget *parent)
     m_rowsLayout = new QVBoxLayout(rows);
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
     m_rowsLayout->setSpacing(3);
-    m_rowsLayout->setAlignment(Qt::AlignTop);
     m_scroll->setObjectName(u"printerScroll"_s);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setMaximumHeight(90);
+    m_scroll->setMaximumHeight(maxListHeight);
     m_scroll->setWidget(rows);
+    m_scroll->installEventFilter(this);
+    rows->installEventFilter(this);
     // The rows sit on the card itself.
     rows->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
@@ -127,9 +132,9 @@ void PrinterSection::showPrinters(const QStringList &printers)
     // Rows are rebuilt only when the names change; an unchanged list keeps its rows (and any text
     // the user has selected in them).
     QStringList shown;
-    const QList<ToneLabel *> labels =
-        m_scroll->widget()->findChildren<ToneLabel *>(u"printerName"_s);
-    for (const ToneLabel *label : labels)
+    const QList<WrappingText *> labels =
+        m_scroll->widget()->findChildren<WrappingText *>(u"printerName"_s);
+    for (const WrappingText *label : labels)
         shown.append(label->text());
     if (shown == printers)
         return;
@@ -139,4 +144,26 @@ void PrinterSection::showPrinters(const QStringList &printers)
     }
     for (const QString &name : printers)
         m_rowsLayout->addWidget(makePrinterRow(name, m_scroll->widget()));
+    // Rows keep their wrapped height at the top; the space below stays empty.
+    m_rowsLayout->addStretch(1);
+}
+
+// The list is as tall as its wrapped rows, up to its limit; beyond that it scrolls.
+void PrinterSection::fitListHeight()
+{
+    const int rowsHeight = m_scroll->widget()->heightForWidth(m_scroll->viewport()->width());
+    m_scroll->setMinimumHeight(std::clamp(rowsHeight, 0, maxListHeight));
+}
+
+// Refitted when rows come or go and when the width changes, which moves the wraps.
+bool PrinterSection::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool rowsChanged =
+        watched == m_scroll->widget() && event->type() == QEvent::LayoutRequest;
+    const bool widthChanged =
+        watched == m_scroll && event->type() == QEvent::Resize &&
+        static_cast<QResizeEvent *>(event)->oldSize().width() != m_scroll->width();
+    if (rowsChanged || widthChanged)
+        fitListHeight();
+    return Card::eventFilter(watched, event);
 }

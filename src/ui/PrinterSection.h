@@ -23,8 +23,12 @@ public:
     // Recomputes only the age of the last answer, which moves on with the clock.
     void refreshAge();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showPrinters(const QStringList &printers);
+    void fitListHeight();
 
     PrinterList &m_printerList;
     ToneLabel *m_count;

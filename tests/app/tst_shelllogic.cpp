@@ -1,7 +1,29 @@
 #include "app/PopoverPlacement.h"
+#include "app/TitleBadge.h"
 #include "app/ToggleArbiter.h"
 
+#include <QPainter>
 #include <QTest>
+#include <cmath>
+
+namespace {
+
+// Relative luminance and contrast ratio as the web accessibility guidelines define them.
+double luminance(QRgb rgb)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+}
+
+double contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+} // namespace
 
 using Action = ToggleArbiter::Action;
 Q_DECLARE_METATYPE(Action)
@@ -82,7 +104,38 @@ private Q_SLOTS:
         QFETCH(QPoint, origin);
         QCOMPARE(popoverOrigin(anchor, QSize(520, 720), available), origin);
     }
+
+    // The badge stands out from light and dark trays, and its letters from the badge (along the
+    // middle row, which crosses both letters).
+    void titleBadgeReadsOnLightAndDarkTrays()
+    {
+        for (const int side : {16, 22, 48}) {
+            const QImage badge = titleBadge(QStringLiteral("KP"), side);
+            for (const QRgb tray : {0xffffffu, 0xd9d9d9u, 0x303030u, 0x000000u}) {
+                QImage shown(badge.size(), QImage::Format_RGB32);
+                shown.fill(tray);
+                QPainter(&shown).drawImage(0, 0, badge);
+                double fromTray = 1;
+                double darkest = 1;
+                double lightest = 0;
+                for (int y = 0; y < side; ++y) {
+                    for (int x = 0; x < side; ++x) {
+                        const double l = luminance(shown.pixel(x, y));
+                        fromTray = std::max(fromTray, contrast(l, luminance(tray)));
+                        if (y == side / 2 && x >= side / 4 && x < side * 3 / 4) {
+                            darkest = std::min(darkest, l);
+                            lightest = std::max(lightest, l);
+                        }
+                    }
+                }
+                const QByteArray where =
+                    QByteArray::number(side) + " on " + QByteArray::number(tray, 16);
+                QVERIFY2(fromTray >= 3, where);
+                QVERIFY2(contrast(lightest, darkest) >= 4.5, where);
+            }
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(TestShellLogic)
+QTEST_MAIN(TestShellLogic)
 #include "tst_shelllogic.moc"

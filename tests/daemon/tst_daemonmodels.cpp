@@ -77,8 +77,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
 
         const QByteArray huge = "{\"data\":[\"" + QByteArray(5 * 1024 * 1024, 'x') + "\"]}";
-        QTest::newRow("500 with a valid envelope")
-            << json(R"({"data":["A"]})", 0, 500) << QStringList{u"A"_s} << QString();
+        // Whatever the status, the body is the daemon's answer.
+        for (int status : {400, 401, 404, 407, 418, 500, 503}) {
+            QTest::addRow("%d with a list", status)
+                << json(R"({"data":["A"]})", 0, status) << QStringList{u"A"_s} << QString();
+            QTest::addRow("%d with an error", status)
+                << json(R"({"success":false,"error":"kẹt giấy"})", 0, status) << QStringList()
+                << u"kẹt giấy"_s;
+        }
         QTest::newRow("body too large") << json(huge) << QStringList() << invalidPrintersText;
         QTest::newRow("connection dropped")
             << TestHttpServer::Response{200, {}, 0, true, "application/json"} << QStringList()

@@ -51,7 +51,10 @@ private Q_SLOTS:
             u"Không tìm thấy máy in"_s);
         row("success false, error blank", R"({"success":false,"error":" "})",
             unknownDaemonErrorText);
-        row("success 0 is no boolean", R"({"success":0,"data":["A"]})", none, {u"A"_s});
+        row("success 0 is false", R"({"success":0,"error":"kẹt giấy","data":["A"]})",
+            u"kẹt giấy"_s);
+        row("success 1 is true", R"({"success":1,"data":["A"]})", none, {u"A"_s});
+        row("success 2 is no boolean", R"({"success":2,"error":"x","data":["A"]})", none, {u"A"_s});
         row("a number among the names", R"({"data":["A",1]})", none);
         row("top-level array", R"(["A"])", invalidPrintersText);
         row("empty body", "", invalidPrintersText);
@@ -86,9 +89,13 @@ private Q_SLOTS:
         QTest::newRow("wrong types read as absent, slot by slot")
             << QByteArray(R"({"data":{"printers":{
                   "payment":"Quầy 1", "kitchen":{"printer_name":7,"reverse":"true"},
-                  "complete":{"printer_name":"Quầy 2","reverse":1},
+                  "complete":{"printer_name":"Quầy 2","reverse":2},
                   "label":{"reverse":true}, "bar":{"printer_name":"X"}}}})")
             << none << slotRows({{}, {}, u"Quầy 2"_s, {}}, {false, false, false, true});
+        QTest::newRow("reverse 1 and 0 as booleans, 0.5 not")
+            << QByteArray(R"({"data":{"printers":{"payment":{"reverse":1},
+                  "kitchen":{"reverse":0},"complete":{"reverse":0.5},"label":{"reverse":1}}}})")
+            << none << slotRows({{}, {}, {}, {}}, {true, false, false, true});
         QTest::newRow("success false is not read")
             << QByteArray(R"({"success":false,"data":{"printers":{}}})") << none
             << SlotLine::emptySlots();

@@ -22,6 +22,9 @@ import urllib.request
 
 SLOT_NAMES = ["Phiếu tạm tính", "Phiếu đơn hàng", "Phiếu thanh toán", "Nhãn tem"]
 CONFIG_TITLE = "Korvel Printer — Cấu hình"
+# The cards' fetch error labels and the text each starts with.
+FETCH_ERRORS = {"printerError": "Could not fetch printers: ",
+                "configError": "Không đọc được cấu hình: "}
 # One service poll is 3 s; its health probe waits up to 1.5 s.
 ONE_POLL = 3 + 1.5 + 1
 
@@ -382,8 +385,11 @@ def run(args, session):
     click(session, *centre)
 
     def fetch_errors():
-        texts = [t for t in app.texts(app.popover()) if "refused" in t.lower()]
-        return texts if len(texts) >= 2 else None
+        window = app.popover()
+        texts = [(app.widget(window, name) or {}).get("text", "") for name in FETCH_ERRORS]
+        shown = all(text.startswith(prefix) and "refused" in text[len(prefix):].lower()
+                    for text, prefix in zip(texts, FETCH_ERRORS.values()))
+        return texts if shown else None
 
     errors = wait_for("both fetch errors in the panel", fetch_errors, ONE_POLL)
     print(f"while the daemon is down: {errors}")

@@ -178,6 +178,25 @@ private Q_SLOTS:
             QCOMPARE(contents(m_target), failure.isEmpty() ? "in xong\n"_ba : existing);
     }
 
+    // The daemon keeps writing to the file it has open, so a replaced log would lose the rest.
+    void exportOntoTheLogItselfIsRefused()
+    {
+        const QString log = m_tailer->path();
+        QVERIFY(QFile::link(log, m_target));
+        for (const QString &target : {log, m_target}) {
+            QFile daemon(log);
+            QVERIFY(daemon.open(QIODevice::Append));
+            m_prompts->warnings.clear();
+            QCOMPARE(exportAnswering(target), u"nothing"_s);
+            QCOMPARE(m_prompts->warnings.size(), 1);
+            QVERIFY(m_prompts->warnings.first().startsWith(u"Export failed: "_s));
+            daemon.write("more\n");
+            daemon.close();
+            QCOMPARE(contents(log), "in xong\nmore\n"_ba);
+            writeFile(log, "in xong\n");
+        }
+    }
+
     void cancelledOrAbandonedExportDoesNothing()
     {
         QCOMPARE(exportAnswering(std::nullopt), u"nothing"_s);

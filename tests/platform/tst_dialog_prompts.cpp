@@ -1,8 +1,10 @@
 #include "platform/DialogPrompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -12,6 +14,22 @@ class DialogPromptsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void saveDialogAddsTheLogExtension()
+    {
+        std::optional<QString> chosen;
+        DialogPrompts().chooseSaveLocation(u"Export"_s, u"KorvelPrinter-1.log"_s,
+                                           [&](std::optional<QString> path) { chosen = path; });
+        QFileDialog *dialog = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            dialog = dialog ? dialog : qobject_cast<QFileDialog *>(widget);
+        QVERIFY(dialog);
+        const QTemporaryDir dir;
+        dialog->setDirectory(dir.path());
+        dialog->selectFile(u"receipts"_s);
+        static_cast<QDialog *>(dialog)->accept();
+        QCOMPARE(chosen, std::optional(dir.filePath(u"receipts.log"_s)));
+    }
+
     void warningIsShownOnALaterTurn()
     {
         const auto visibleBox = [] {

@@ -70,15 +70,15 @@ private Q_SLOTS:
         QCOMPARE(textOf(view, u"logWaiting"_s), u"Waiting for log output…"_s);
         QCOMPARE(enabledButtons(view).size(), 4);
 
-        const QStringList lines =
-            QStringList{u"09:00 PRINT_SUCCESS job 1"_s, u"09:01 ERROR paper out"_s, u""_s,
-                        u"<b>not markup</b>"_s} +
-            numberedLines(0, 60);
+        QStringList lines = QStringList{u"09:00 PRINT_SUCCESS job 1"_s, u"09:01 ERROR paper out"_s,
+                                        u""_s, u"<b>not markup</b>"_s, u"a\uFDD0b\uFDD1c"_s} +
+                            numberedLines(0, 60);
         rig.writeLog(lines);
         rig.logTailer->start();
         QVERIFY(nextLines(rig));
         QCOMPARE(visibleOf(view, logParts), QStringList{u"logLines"_s});
         auto *edit = find<QPlainTextEdit>(view, u"logLines"_s);
+        lines[4] = u"a\uFFFDb\uFFFDc"_s; // one row, not split where the layout would
         QCOMPARE(documentLines(edit), lines);
         QVERIFY(edit->isReadOnly());
         QVERIFY(edit->textInteractionFlags() & Qt::TextSelectableByMouse);

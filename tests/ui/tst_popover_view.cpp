@@ -3,6 +3,7 @@
 #include "ui/RefreshButton.h"
 #include "ui/Spinner.h"
 #include "ui/StatusDot.h"
+#include "ui/WrappingText.h"
 
 #include <QAbstractButton>
 #include <QRegularExpression>
@@ -205,9 +206,8 @@ private Q_SLOTS:
         QCOMPARE(textOf(view, u"printerCount"_s), u"(3)"_s);
         QCOMPARE(textOf(view, u"printerAge"_s), u"just now"_s);
         QStringList rows;
-        for (QLabel *label : view.findChildren<QLabel *>(u"printerName"_s)) {
+        for (WrappingText *label : view.findChildren<WrappingText *>(u"printerName"_s)) {
             rows.append(label->text());
-            QCOMPARE(label->textFormat(), Qt::PlainText);
             QVERIFY(label->textInteractionFlags() & Qt::TextSelectableByMouse);
         }
         QCOMPARE(rows, (QStringList{u"Zebra"_s, u"<b>Epson</b>"_s, u"Zebra"_s}));
@@ -215,7 +215,20 @@ private Q_SLOTS:
         rig.setPrinters(R"({"data":["Solo"]})");
         QVERIFY(rig.fetchAll());
         QCOMPARE(textOf(view, u"printerCount"_s), u"(1)"_s);
-        QCOMPARE(view.findChildren<QLabel *>(u"printerName"_s).size(), 1);
+        QCOMPARE(view.findChildren<WrappingText *>(u"printerName"_s).size(), 1);
+
+        // A long name without a space wraps inside the list, which grows to show all of it.
+        const QString longer(300, u'm'); // five lines
+        rig.setPrinters("{\"data\":[\"" + longer.toUtf8() + "\"]}");
+        QVERIFY(rig.fetchAll());
+        auto *name = find<WrappingText>(view, u"printerName"_s);
+        QCOMPARE(name->text(), longer);
+        QTRY_VERIFY(name->height() >= 5 * name->fontMetrics().lineSpacing());
+        auto *scroll = find<QScrollArea>(view, u"printerScroll"_s);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QTRY_VERIFY(scroll->viewport()->rect().contains(
+            QRect(name->mapTo(scroll->viewport(), QPoint()), name->size())));
+        QVERIFY(name->document()->size().height() <= name->height());
 
         rig.setPrinters(R"({"data":[]})");
         QVERIFY(rig.fetchAll());
