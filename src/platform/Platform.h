@@ -1,12 +1,19 @@
 #pragma once
 
 #include "platform/DesktopIntegration.h"
+#include "platform/Notifier.h"
 #include "platform/SharePicker.h"
 #include "platform/UserPrompts.h"
 
+#include <functional>
 #include <memory>
 
 // The implementations for the system the app was built for.
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration();
 std::unique_ptr<SharePicker> makeSharePicker();
 std::shared_ptr<UserPrompts> makeUserPrompts();
+
+// Desktop notifications that fall back to `trayMessage` where the desktop has no notification
+// service; none where the edition keeps a static icon (macOS).
+using TrayMessage = std::function<void(const QString &title, const QString &body)>;
+std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage);

@@ -1,6 +1,10 @@
+#include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 
+#include <QDBusMessage>
 #include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -18,6 +22,25 @@ mode_t modeOf(const QString &path)
 }
 
 } // namespace
+
+// The desktop's notification service, as far as the app uses it.
+class FakeNotifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QStringList calls;
+
+public Q_SLOTS:
+    uint Notify(const QString &app, uint replaces, const QString &icon, const QString &title,
+                const QString &body, const QStringList &actions, const QVariantMap &, int)
+    {
+        calls << QStringList{app, QString::number(replaces), icon, title, body, actions.value(0)}
+                     .join(u'|');
+        return 40 + uint(calls.size());
+    }
+};
 
 class LinuxDesktopTest : public QObject
 {
@@ -73,6 +96,48 @@ private Q_SLOTS:
                      std::pair(expected, mode_t(0700)));
         else
             QVERIFY2(directory.error.startsWith(expected + u": "_s), qPrintable(directory.error));
+    }
+
+    // Without a notification service the tray's balloon stands in; with one, each notification
+    // replaces the last, and only a click on that one opens the panel.
+    void notifications()
+    {
+        QProcess daemon;
+        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
+        QVERIFY(daemon.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        QDBusConnection service = QDBusConnection::connectToBus(address, u"service"_s);
+        QStringList balloons;
+        FreedesktopNotifier notifier(
+            QDBusConnection::connectToBus(address, u"app"_s),
+            [&](const QString &title, const QString &body) { balloons << title + body; });
+        QSignalSpy activated(&notifier, &Notifier::activated);
+        notifier.notify(u"T"_s, u"B"_s);
+        QTRY_COMPARE(balloons, QStringList{u"TB"_s});
+
+        FakeNotifications fake;
+        QVERIFY(service.registerObject(u"/org/freedesktop/Notifications"_s, &fake,
+                                       QDBusConnection::ExportAllSlots));
+        QVERIFY(service.registerService(u"org.freedesktop.Notifications"_s));
+        notifier.notify(u"T"_s, u"B"_s);
+        QTRY_COMPARE(fake.calls.size(), 1);
+        notifier.notify(u"T2"_s, u"B2"_s);
+        QTRY_COMPARE(fake.calls,
+                     (QStringList{u"Korvel Printer|0|korvel-printer|T|B|default"_s,
+                                  u"Korvel Printer|41|korvel-printer|T2|B2|default"_s}));
+        // Someone else's notification, another action, then ours.
+        for (const auto &[id, action] :
+             {std::pair(7u, u"default"_s), std::pair(42u, u"x"_s), std::pair(42u, u"default"_s)}) {
+            service.send(QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
+                                                    u"org.freedesktop.Notifications"_s,
+                                                    u"ActionInvoked"_s)
+                         << id << action);
+        }
+        QTRY_VERIFY(!activated.isEmpty());
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(balloons.size(), 1);
+        daemon.kill();
+        daemon.waitForFinished();
     }
 };
 

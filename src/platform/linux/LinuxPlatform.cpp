@@ -1,5 +1,6 @@
 #include "platform/DialogPrompts.h"
 #include "platform/Platform.h"
+#include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
 
@@ -16,4 +17,10 @@ std::unique_ptr<SharePicker> makeSharePicker()
 std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
+}
+
+std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage)
+{
+    return std::make_unique<FreedesktopNotifier>(QDBusConnection::sessionBus(),
+                                                 std::move(trayMessage));
 }

@@ -17,3 +17,8 @@ std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
 }
+
+std::unique_ptr<Notifier> makeNotifier(TrayMessage)
+{
+    return nullptr;
+}
