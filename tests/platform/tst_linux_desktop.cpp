@@ -1,6 +1,7 @@
 #include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QFile>
 #include <QProcess>
@@ -107,10 +108,16 @@ private Q_SLOTS:
         QVERIFY(daemon.waitForReadyRead(5000));
         const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
         QDBusConnection service = QDBusConnection::connectToBus(address, u"service"_s);
+        QDBusConnection app = QDBusConnection::connectToBus(address, u"app"_s);
+        // Lets the service's answer reach the notifier: each connection keeps its order.
+        const auto settle = [&] {
+            service.interface()->isServiceRegistered(u"x"_s);
+            app.interface()->isServiceRegistered(u"x"_s);
+            QCoreApplication::processEvents();
+        };
         QStringList balloons;
         FreedesktopNotifier notifier(
-            QDBusConnection::connectToBus(address, u"app"_s),
-            [&](const QString &title, const QString &body) { balloons << title + body; });
+            app, [&](const QString &title, const QString &body) { balloons << title + body; });
         QSignalSpy activated(&notifier, &Notifier::activated);
         notifier.notify(u"T"_s, u"B"_s);
         QTRY_COMPARE(balloons, QStringList{u"TB"_s});
@@ -121,10 +128,12 @@ private Q_SLOTS:
         QVERIFY(service.registerService(u"org.freedesktop.Notifications"_s));
         notifier.notify(u"T"_s, u"B"_s);
         QTRY_COMPARE(fake.calls.size(), 1);
+        settle();
         notifier.notify(u"T2"_s, u"B2"_s);
         QTRY_COMPARE(fake.calls,
                      (QStringList{u"Korvel Printer|0|korvel-printer|T|B|default"_s,
                                   u"Korvel Printer|41|korvel-printer|T2|B2|default"_s}));
+        settle();
         // Someone else's notification, another action, then ours.
         for (const auto &[id, action] :
              {std::pair(7u, u"default"_s), std::pair(42u, u"x"_s), std::pair(42u, u"default"_s)}) {
