@@ -37,6 +37,8 @@ AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform
     , m_platform(std::move(platform))
 {
     m_clock.start();
+    m_fallTimer.setSingleShot(true);
+    connect(&m_fallTimer, &QTimer::timeout, this, &AppDelegate::decideFall);
 }
 
 // The panel observes the models, so it goes before them.
@@ -65,6 +67,26 @@ void AppDelegate::applicationDidFinishLaunching()
     m_popover = m_platform.makePopover(content);
     connect(m_popover.get(), &Popover::dismissedByOutsidePress, this,
             &AppDelegate::popoverDismissed);
+
+    if (m_platform.makeNotifier)
+        m_notifier = m_platform.makeNotifier([item = QPointer<StatusItem>(m_statusItem.get())](
+                                                 const QString &title, const QString &body) {
+            if (item)
+                item->showMessage(title, body);
+        });
+    if (!m_notifier)
+        return;
+    connect(m_notifier.get(), &Notifier::activated, this, &AppDelegate::openPopover);
+    connect(m_statusItem.get(), &StatusItem::messageClicked, this, &AppDelegate::openPopover);
+    // While the panel is open its checks tell the state too.
+    connect(&m_serviceStatus, &ServiceStatus::stateChanged, this,
+            [this] { serviceStateObserved(m_serviceStatus.state()); });
+    connect(&m_serviceStatus, &ServiceStatus::restartStarted, this, [this] {
+        m_fallPolicy.restartStarted();
+        scheduleFallDecision();
+    });
+    connect(&m_serviceStatus, &ServiceStatus::restartChecked, this,
+            [this] { m_fallPolicy.restartChecked(); });
 }
 
 void AppDelegate::configureStatusItemImage()
@@ -90,10 +112,7 @@ void AppDelegate::togglePopover()
     }
     switch (m_arbiter.iconActivated(m_clock.elapsed())) {
     case ToggleArbiter::Action::open:
-        // Started first, so the immediate read, check and fetches are under way when the
-        // panel first paints.
-        startModels();
-        m_popover->showBelow(m_statusItem->geometry());
+        openPopover();
         break;
     case ToggleArbiter::Action::close:
         stopModels();
@@ -101,6 +120,45 @@ void AppDelegate::togglePopover()
     case ToggleArbiter::Action::none:
         break;
     }
+}
+
+void AppDelegate::openPopover()
+{
+    if (!m_popover || !m_statusItem->hasButton() || m_popover->isShown())
+        return;
+    // Started first, so the immediate read, check and fetches are under way when the panel
+    // first paints.
+    startModels();
+    m_popover->showBelow(m_statusItem->geometry());
+}
+
+void AppDelegate::serviceStateObserved(const ServiceState &state)
+{
+    if (!m_notifier)
+        return;
+    m_statusItem->setBadge(state.kind());
+    m_statusItem->setToolTip(u"Korvel Printer — "_s + state.label());
+    m_fallPolicy.observe(state.kind(), m_clock.elapsed());
+    scheduleFallDecision();
+}
+
+void AppDelegate::scheduleFallDecision()
+{
+    const auto at = m_fallPolicy.decisionAt();
+    if (!at) {
+        m_fallTimer.stop();
+        return;
+    }
+    m_fallTimer.start(std::max<qint64>(0, *at - m_clock.elapsed()));
+}
+
+void AppDelegate::decideFall()
+{
+    if (m_fallPolicy.decide(m_clock.elapsed()))
+        m_notifier->notify(tr("Korvel Printer: print service stopped"),
+                           ServiceState::stopped().label());
+    // A timer may fire a little early; the decision then waits for its time.
+    scheduleFallDecision();
 }
 
 void AppDelegate::startModels()

@@ -3,6 +3,7 @@
 #include "app/AppEnvironment.h"
 #include "app/AppPlatform.h"
 #include "app/ConfigWindowController.h"
+#include "app/FallPolicy.h"
 #include "app/ToggleArbiter.h"
 #include "daemon/ConfigSummary.h"
 #include "daemon/PrinterList.h"
@@ -11,6 +12,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <memory>
 
 // Owns the models, the configuration window, the status item and the popover for the life of
@@ -28,6 +30,11 @@ public:
     // The status item's action: opens the popover with the models at work, or closes it and
     // stops them.
     void togglePopover();
+    // The opening branch of the toggle, for a second start and a notification's click.
+    void openPopover();
+    // A state of the service from whoever watches it: badges the icon, sets the tooltip and may
+    // end in one notification of its fall.
+    void serviceStateObserved(const ServiceState &state);
 
     StatusItem *statusItem() const { return m_statusItem.get(); }
     Popover *popover() const { return m_popover.get(); }
@@ -42,6 +49,8 @@ private:
     void startModels();
     void stopModels();
     void popoverDismissed(QPoint globalPos);
+    void scheduleFallDecision();
+    void decideFall();
 
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<Popover> m_popover;
@@ -55,4 +64,7 @@ private:
     AppPlatform m_platform;
     ToggleArbiter m_arbiter;
     QElapsedTimer m_clock;
+    std::unique_ptr<Notifier> m_notifier;
+    FallPolicy m_fallPolicy;
+    QTimer m_fallTimer;
 };

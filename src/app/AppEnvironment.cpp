@@ -1,5 +1,7 @@
 #include "app/AppEnvironment.h"
 
+#include "app/SingleInstance.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -32,6 +34,7 @@ AppEnvironment AppEnvironment::standard()
     const QString appDir = QCoreApplication::applicationDirPath();
     environment.pageModuleDirs = {
         appDir, QDir::cleanPath(appDir + "/../" KORVEL_INSTALL_LIBDIR "/korvel-printer"_L1)};
+    environment.instanceName = SingleInstance::standardName();
 #ifdef Q_OS_MACOS
     environment.pageModuleDirs.append(QDir::cleanPath(appDir + "/../PlugIns"_L1));
 #endif

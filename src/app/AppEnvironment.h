@@ -20,6 +20,8 @@ struct AppEnvironment
     QString workingDirectory;
     // Where the web page module may be, searched in order.
     QStringList pageModuleDirs;
+    // The local socket that keeps one instance per user and display.
+    QString instanceName;
 
     static AppEnvironment standard();
 };

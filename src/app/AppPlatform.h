@@ -4,6 +4,7 @@
 #include "app/Popover.h"
 #include "app/PopoverContent.h"
 #include "app/StatusItem.h"
+#include "platform/Notifier.h"
 
 #include <functional>
 #include <memory>
@@ -15,4 +16,9 @@ struct AppPlatform
     std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
     std::function<std::unique_ptr<Popover>(const PopoverContent &)> makePopover;
     ConfigPageFactory makeConfigPage;
+    // Gets the tray's own balloon as fallback. Missing, or making nothing, where the edition
+    // keeps a static icon (macOS): then the icon shows no state and nothing is notified.
+    std::function<std::unique_ptr<Notifier>(
+        std::function<void(const QString &title, const QString &body)> trayMessage)>
+        makeNotifier;
 };

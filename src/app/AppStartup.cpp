@@ -2,7 +2,9 @@
 
 #include "app/AppDelegate.h"
 #include "app/PopupPopover.h"
+#include "app/SingleInstance.h"
 #include "app/TrayStatusItem.h"
+#include "platform/Platform.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -19,6 +21,10 @@ void prepareApplication()
 int runTrayApp(QApplication &app, const AppEnvironment &environment,
                const std::function<void(AppDelegate &)> &launched)
 {
+    SingleInstance instance(environment.instanceName);
+    if (instance.handOver())
+        return 0;
+
     QApplication::setApplicationName(u"Korvel Printer"_s);
     QApplication::setDesktopFileName(u"korvel-printer"_s);
     // A tray app: closing the configuration window must not end it.
@@ -30,8 +36,11 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
         return std::make_unique<PopupPopover>(content);
     };
     platform.makeConfigPage = configPageModuleFactory(environment.pageModuleDirs);
+    platform.makeNotifier = makeNotifier;
 
     AppDelegate delegate(environment, std::move(platform));
+    QObject::connect(&instance, &SingleInstance::activationRequested, &delegate,
+                     &AppDelegate::openPopover);
     QTimer::singleShot(0, &delegate, [&delegate, &launched] {
         delegate.applicationDidFinishLaunching();
         if (launched)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "service/ServiceState.h"
+
 #include <QImage>
 #include <QObject>
 #include <QRect>
@@ -17,9 +19,15 @@ public:
     virtual bool hasButton() const = 0;
     virtual void setImage(const QImage &image) = 0;
     virtual void setTitle(const QString &title) = 0;
+    // Marks the image or title with the service's state; running shows it plain.
+    virtual void setBadge(ServiceState::Kind kind) = 0;
+    virtual void setToolTip(const QString &toolTip) = 0;
+    // A balloon at the item, for desktops without a notification service.
+    virtual void showMessage(const QString &title, const QString &body) = 0;
     // Global screen rectangle of the item; empty when the platform cannot tell.
     virtual QRect geometry() const = 0;
 
 Q_SIGNALS:
     void clicked();
+    void messageClicked();
 };

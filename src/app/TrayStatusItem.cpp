@@ -1,5 +1,6 @@
 #include "app/TrayStatusItem.h"
 
+#include "app/StatusBadge.h"
 #include "app/TitleBadge.h"
 
 #include <QPixmap>
@@ -18,6 +19,18 @@ QIcon textIcon(const QString &text)
     return icon;
 }
 
+QIcon badgedIcon(const QIcon &icon, ServiceState::Kind kind)
+{
+    if (kind == ServiceState::Kind::running)
+        return icon;
+    QIcon badged;
+    for (const QSize &size : icon.availableSizes()) {
+        const QImage image = icon.pixmap(size, 1.0).toImage();
+        badged.addPixmap(QPixmap::fromImage(badgedStatusImage(image, kind)));
+    }
+    return badged;
+}
+
 } // namespace
 
 TrayStatusItem::TrayStatusItem(QObject *parent)
@@ -29,21 +42,37 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
                 if (reason == QSystemTrayIcon::Trigger)
                     Q_EMIT clicked();
             });
+    connect(&m_tray, &QSystemTrayIcon::messageClicked, this, &StatusItem::messageClicked);
 }
 
 void TrayStatusItem::setImage(const QImage &image)
 {
-    showIcon(QIcon(QPixmap::fromImage(image)));
+    m_icon = QIcon(QPixmap::fromImage(image));
+    showIcon();
 }
 
 void TrayStatusItem::setTitle(const QString &title)
 {
-    showIcon(textIcon(title));
+    m_icon = textIcon(title);
+    showIcon();
 }
 
-void TrayStatusItem::showIcon(const QIcon &icon)
+void TrayStatusItem::setBadge(ServiceState::Kind kind)
 {
-    m_tray.setIcon(icon);
+    m_badge = kind;
+    showIcon();
+}
+
+void TrayStatusItem::showMessage(const QString &title, const QString &body)
+{
+    m_tray.showMessage(title, body, QSystemTrayIcon::Warning);
+}
+
+void TrayStatusItem::showIcon()
+{
+    m_tray.setIcon(badgedIcon(m_icon, m_badge));
+    if (m_tray.isVisible())
+        return;
     m_tray.show();
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         std::fprintf(stderr, "Korvel Printer: no system tray is running yet; the icon appears "

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/DesktopIntegration.h"
+#include "platform/Notifier.h"
 #include "platform/SharePicker.h"
 #include "platform/UserPrompts.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 // The implementations for the system the app was built for.
@@ -17,3 +19,8 @@ QString defaultLogPath();
 // The labels of the log's two desktop buttons, translated (context "LogHeader").
 QString openLogLabel();
 QString revealLogLabel();
+
+// Desktop notifications that fall back to `trayMessage` where the desktop has no notification
+// service; none where the edition keeps a static icon (macOS).
+using TrayMessage = std::function<void(const QString &title, const QString &body)>;
+std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage);

@@ -45,7 +45,7 @@ ServiceStatus::ServiceStatus(const QString &label, const ServiceTools &tools, QO
     , m_timer(this)
 {
     m_timer.setInterval(pollInterval);
-    connect(&m_timer, &QTimer::timeout, this, &ServiceStatus::check);
+    connect(&m_timer, &QTimer::timeout, this, [this] { check(); });
 }
 
 void ServiceStatus::start()
@@ -61,28 +61,31 @@ void ServiceStatus::stop()
 
 void ServiceStatus::restart()
 {
+    Q_EMIT restartStarted();
     Dispatch::toPool(Dispatch::userInitiatedPool(),
                      [monitor = QPointer(this), osascript = m_tools.osascriptPath,
                       script = privilegedShellScript(restartShellCommand)] {
                          // Success, failure and a cancelled prompt look the same: the check shows
                          // the outcome.
                          runUntilExit(osascript, {u"-e"_s, script});
-                         toMonitor(monitor, [](ServiceStatus *status) { status->check(); });
+                         toMonitor(monitor, [](ServiceStatus *status) { status->check(true); });
                      });
 }
 
-void ServiceStatus::check()
+void ServiceStatus::check(bool afterRestart)
 {
-    Dispatch::toPool(Dispatch::utilityPool(),
-                     [monitor = QPointer(this), tools = m_tools, label = m_label] {
-                         if (!monitor)
-                             return;
-                         const ServiceState state = queryLaunchctl(tools, label);
-                         const bool reachable = probeHealthEndpoint(tools.healthUrl);
-                         toMonitor(monitor, [state, reachable](ServiceStatus *status) {
-                             status->publish(state, reachable);
-                         });
-                     });
+    Dispatch::toPool(Dispatch::utilityPool(), [monitor = QPointer(this), tools = m_tools,
+                                               label = m_label, afterRestart] {
+        if (!monitor)
+            return;
+        const ServiceState state = queryLaunchctl(tools, label);
+        const bool reachable = probeHealthEndpoint(tools.healthUrl);
+        toMonitor(monitor, [state, reachable, afterRestart](ServiceStatus *status) {
+            status->publish(state, reachable);
+            if (afterRestart)
+                Q_EMIT status->restartChecked();
+        });
+    });
 }
 
 void ServiceStatus::publish(const ServiceState &state, bool apiReachable)

@@ -39,9 +39,12 @@ public:
 Q_SIGNALS:
     void stateChanged();
     void apiReachableChanged();
+    void restartStarted();
+    // The restart's re-check has published its state.
+    void restartChecked();
 
 private:
-    void check();
+    void check(bool afterRestart = false);
     void publish(const ServiceState &state, bool apiReachable);
 
     static ServiceState queryLaunchctl(const ServiceTools &tools, const QString &label);

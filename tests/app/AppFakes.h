@@ -24,10 +24,15 @@ public:
     QRect rect{1000, 0, 24, 24};
     std::optional<QImage> image;
     std::optional<QString> title;
+    ServiceState::Kind badge = ServiceState::Kind::running;
+    QString toolTip;
 
     bool hasButton() const override { return true; }
     void setImage(const QImage &value) override { image = value; }
     void setTitle(const QString &value) override { title = value; }
+    void setBadge(ServiceState::Kind kind) override { badge = kind; }
+    void setToolTip(const QString &value) override { toolTip = value; }
+    void showMessage(const QString &, const QString &) override {}
     QRect geometry() const override { return rect; }
     void click() { Q_EMIT clicked(); }
 };

@@ -1,4 +1,5 @@
 #include "AppFakes.h"
+#include "FakeNotifier.h"
 #include "TestHttpServer.h"
 #include "app/AppDelegate.h"
 
@@ -30,6 +31,7 @@ class TestAppDelegate : public QObject
     TestHttpServer m_server;
     FakeStatusItem *m_item = nullptr;
     FakePopover *m_popover = nullptr;
+    FakeNotifier *m_notifier = nullptr;
     std::function<void()> m_openConfig;
     int m_pagesMade = 0;
 
@@ -54,6 +56,7 @@ class TestAppDelegate : public QObject
             ++m_pagesMade;
             return std::make_unique<FakePageView>();
         };
+        platform.makeNotifier = [this](auto) { return makeKept(m_notifier); };
         auto delegate = std::make_unique<AppDelegate>(environment, std::move(platform));
         delegate->applicationDidFinishLaunching();
         return delegate;
@@ -219,6 +222,26 @@ private Q_SLOTS:
         QCOMPARE(m_item->title, expectImage ? std::optional<QString>() : u"KP"_s);
         if (expectImage)
             QCOMPARE(m_item->image->deviceIndependentSize(), QSizeF(18, 18));
+    }
+
+    // The icon follows each observed state; a fall that lasts is told once, and its click opens
+    // the panel, whose checks then update the icon too.
+    void serviceStateAtAGlance()
+    {
+        const auto delegate = launch(environment());
+        delegate->serviceStateObserved(ServiceState::running(7));
+        delegate->serviceStateObserved(ServiceState::stopped());
+        QCOMPARE(m_item->badge, ServiceState::Kind::stopped);
+        QCOMPARE(m_item->toolTip, u"Korvel Printer — Stopped"_s);
+        QVERIFY(m_notifier->shown.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifier->shown,
+                                  QStringList{u"Korvel Printer: print service stopped | Stopped"_s},
+                                  FallPolicy::settleMs + 1000);
+        m_notifier->click();
+        QVERIFY(m_popover->isShown());
+        QTRY_COMPARE(m_item->toolTip, u"Korvel Printer — Running (pid 4242)"_s);
+        QCOMPARE(m_item->badge, ServiceState::Kind::running);
+        QCOMPARE(m_notifier->shown.size(), 1);
     }
 
     void openConfigShowsTheWindowUntilTheDelegateIsGone()

@@ -1,32 +1,44 @@
+#include "app/FallPolicy.h"
 #include "app/PopoverPlacement.h"
+#include "app/SingleInstance.h"
+#include "app/StatusBadge.h"
 #include "app/TitleBadge.h"
 #include "app/ToggleArbiter.h"
 
 #include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using Action = ToggleArbiter::Action;
+using Kind = ServiceState::Kind;
+Q_DECLARE_METATYPE(Action)
+Q_DECLARE_METATYPE(Kind)
 
 namespace {
 
-// Relative luminance and contrast ratio as the web accessibility guidelines define them.
-double luminance(QRgb rgb)
+// Relative luminance and contrast ratio as the accessibility guidelines define them.
+qreal luminance(const QColor &colour)
 {
-    const auto linear = [](int channel) {
-        const double c = channel / 255.0;
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    const auto linear = [](qreal c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
     };
-    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
 }
 
-double contrast(double a, double b)
+qreal contrast(const QColor &a, const QColor &b)
 {
-    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    const auto [dark, light] = std::minmax({luminance(a), luminance(b)});
+    return (light + 0.05) / (dark + 0.05);
 }
 
 } // namespace
-
-using Action = ToggleArbiter::Action;
-Q_DECLARE_METATYPE(Action)
 
 class TestShellLogic : public QObject
 {
@@ -115,16 +127,18 @@ private Q_SLOTS:
                 QImage shown(badge.size(), QImage::Format_RGB32);
                 shown.fill(tray);
                 QPainter(&shown).drawImage(0, 0, badge);
-                double fromTray = 1;
-                double darkest = 1;
-                double lightest = 0;
+                qreal fromTray = 1;
+                QColor darkest = Qt::white;
+                QColor lightest = Qt::black;
                 for (int y = 0; y < side; ++y) {
                     for (int x = 0; x < side; ++x) {
-                        const double l = luminance(shown.pixel(x, y));
-                        fromTray = std::max(fromTray, contrast(l, luminance(tray)));
+                        const QColor pixel = shown.pixelColor(x, y);
+                        fromTray = std::max(fromTray, contrast(pixel, QColor(tray)));
                         if (y == side / 2 && x >= side / 4 && x < side * 3 / 4) {
-                            darkest = std::min(darkest, l);
-                            lightest = std::max(lightest, l);
+                            if (luminance(pixel) < luminance(darkest))
+                                darkest = pixel;
+                            if (luminance(pixel) > luminance(lightest))
+                                lightest = pixel;
                         }
                     }
                 }
@@ -134,6 +148,133 @@ private Q_SLOTS:
                 QVERIFY2(contrast(lightest, darkest) >= 4.5, where);
             }
         }
+    }
+
+    // Events are a letter and a time in ms: r running, s stopped, n not installed, u unknown,
+    // R our restart started, C its re-check published. `notified`: when notifications go out.
+    void fallPolicy_data()
+    {
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("notified");
+        QTest::newRow("a fall that lasts") << u"r0 s10000"_s << u"12000"_s;
+        QTest::newRow("a restart's stop-start") << u"r0 s10000 r11500"_s << u""_s;
+        QTest::newRow("stopped from the start") << u"s0"_s << u""_s;
+        QTest::newRow("uninstalled") << u"r0 n10000"_s << u""_s;
+        QTest::newRow("no manager in between") << u"r0 u5000 s10000"_s << u"12000"_s;
+        QTest::newRow("own restart, slow start") << u"r0 R5000 s5100 C9000"_s << u""_s;
+        QTest::newRow("fell just before our restart") << u"r0 s5000 R6000 C9000"_s << u""_s;
+        QTest::newRow("second restart still in flight")
+            << u"r0 R5000 R5500 C8000 s8100 C9000"_s << u""_s;
+        QTest::newRow("a real fall after our restart")
+            << u"r0 R5000 s5100 C9000 r20000 s30000"_s << u"32000"_s;
+        QTest::newRow("flapping, ends up")
+            << u"r0 s1000 r4000 s10000 r13000 s20000 r23000"_s << u"3000"_s;
+        QTest::newRow("flapping, ends down: told after the quiet minute")
+            << u"r0 s1000 r4000 s10000 r13000 s20000"_s << u"3000 63000"_s;
+        QTest::newRow("falls a minute apart") << u"r0 s1000 r4000 s70000"_s << u"3000 72000"_s;
+    }
+
+    void fallPolicy()
+    {
+        QFETCH(QString, events);
+        QFETCH(QString, notified);
+        const QHash<QChar, Kind> kinds{{u'r', Kind::running},
+                                       {u's', Kind::stopped},
+                                       {u'n', Kind::notInstalled},
+                                       {u'u', Kind::unknown}};
+        FallPolicy policy;
+        QStringList at;
+        // What the app's timer does until `until`.
+        const auto runTimer = [&](qint64 until) {
+            while (const auto due = policy.decisionAt()) {
+                if (*due > until || !policy.decide(*due))
+                    break;
+                at << QString::number(*due);
+            }
+        };
+        for (const QString &event : events.split(u' ')) {
+            const qint64 time = event.mid(1).toLongLong();
+            runTimer(time - 1);
+            if (event[0] == u'R')
+                policy.restartStarted();
+            else if (event[0] == u'C')
+                policy.restartChecked();
+            else
+                policy.observe(kinds.value(event[0]), time);
+        }
+        runTimer(std::numeric_limits<qint64>::max());
+        QCOMPARE(at.join(u' '), notified);
+    }
+
+    void badge_data()
+    {
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<Kind>("kind");
+        for (const int scale : {1, 2}) {
+            for (const Kind kind :
+                 {Kind::running, Kind::stopped, Kind::notInstalled, Kind::unknown})
+                QTest::addRow("%dx, kind %d", scale, int(kind)) << scale << kind;
+        }
+    }
+
+    // The badge stands out on light and dark trays alike, and carries a symbol that stands out
+    // from the badge itself.
+    void badge()
+    {
+        QFETCH(int, scale);
+        QFETCH(Kind, kind);
+        QImage base(18 * scale, 18 * scale, QImage::Format_ARGB32_Premultiplied);
+        base.fill(Qt::transparent);
+        base.setDevicePixelRatio(scale);
+        const QImage badged = badgedStatusImage(base, kind);
+        QCOMPARE(badged.devicePixelRatio(), qreal(scale));
+        if (kind == Kind::running) {
+            QCOMPARE(badged, base);
+            return;
+        }
+        const QRect corner(8 * scale, 8 * scale, 10 * scale, 10 * scale);
+        for (const QColor tray : {QColor(0xf5, 0xf5, 0xf5), QColor(0x1e, 0x1e, 0x1e)}) {
+            QImage shown(base.size(), QImage::Format_RGB32);
+            shown.setDevicePixelRatio(scale);
+            shown.fill(tray);
+            QPainter(&shown).drawImage(0, 0, badged);
+            int standingOut = 0;
+            QColor darkest = Qt::white;
+            QColor lightest = Qt::black;
+            for (int y = corner.top(); y <= corner.bottom(); ++y) {
+                for (int x = corner.left(); x <= corner.right(); ++x) {
+                    const QColor pixel = shown.pixelColor(x, y);
+                    standingOut += contrast(pixel, tray) >= 3;
+                    darkest = pixel.lightness() < darkest.lightness() ? pixel : darkest;
+                    lightest = pixel.lightness() > lightest.lightness() ? pixel : lightest;
+                }
+            }
+            QVERIFY2(standingOut * 4 >= corner.width() * corner.height(),
+                     qPrintable(QString::number(standingOut)));
+            QVERIFY(contrast(darkest, lightest) >= 3);
+        }
+    }
+
+    // A second start hands over to the first, also when a crashed one left its socket behind.
+    void singleInstance()
+    {
+        QTemporaryDir dir;
+        const QString name = SingleInstance::socketName(dir.path(), 1000, u"../:0"_s);
+        QCOMPARE(QFileInfo(name).path(), dir.path());
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, QFile::encodeName(name).constData(),
+                     sizeof address.sun_path - 1);
+        const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::bind(stale, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ::close(stale);
+
+        SingleInstance first(name);
+        QVERIFY(!first.handOver());
+        QSignalSpy opened(&first, &SingleInstance::activationRequested);
+        SingleInstance second(name);
+        QVERIFY(second.handOver());
+        QTRY_COMPARE(opened.count(), 1);
     }
 };
 

@@ -327,6 +327,14 @@ def run(args, session):
           f"closing from the icon left timers {snapshot['pollingTimers']}")
     time.sleep(0.7)
     check(not app.snapshot()["popoverShown"], "the closing click reopened the popover")
+
+    # A second start hands over: it ends at once with status 0 and the first opens its panel.
+    second = session.start("second", [args.app, "--daemon-base", base, "--log", log_path])
+    check(second.wait(5) == 0, f"the second start ended with status {second.returncode}")
+    wait_for("the first instance to open its panel", lambda: app.popover_state(True), 3)
+    click(session, *centre)
+    wait_for("the popover to close", lambda: app.popover_state(False), 3)
+    time.sleep(0.7)
     click(session, *centre)
     snapshot = wait_for("the popover to open again", lambda: app.popover_state(True), 3)
     check(snapshot["pollingTimers"] == {"logTailer": 1, "serviceStatus": 1},

@@ -1,8 +1,11 @@
+#include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
 #include <QDateTime>
@@ -10,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -82,6 +86,25 @@ public Q_SLOTS:
             openedContent = file.readAll();
         openedOptions = options;
         return QDBusObjectPath(u"/org/freedesktop/portal/desktop/request/1"_s);
+    }
+};
+
+// The desktop's notification service, as far as the app uses it.
+class FakeNotifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QStringList calls;
+
+public Q_SLOTS:
+    uint Notify(const QString &app, uint replaces, const QString &icon, const QString &title,
+                const QString &body, const QStringList &actions, const QVariantMap &, int)
+    {
+        calls << QStringList{app, QString::number(replaces), icon, title, body, actions.value(0)}
+                     .join(u'|');
+        return 40 + uint(calls.size());
     }
 };
 
@@ -211,6 +234,56 @@ private Q_SLOTS:
         anchor.findChild<QMenu *>(u"shareMenu"_s)->actions().last()->trigger();
         QTRY_COMPARE(portal.openedContent, "PRINT_SUCCESS slot 1\n");
         QCOMPARE(portal.openedOptions, (QVariantMap{{u"ask"_s, true}}));
+    }
+
+    // Without a notification service the tray's balloon stands in; with one, each notification
+    // replaces the last, and only a click on that one opens the panel.
+    void notifications()
+    {
+        QProcess daemon;
+        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
+        QVERIFY(daemon.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        QDBusConnection service = QDBusConnection::connectToBus(address, u"service"_s);
+        QDBusConnection app = QDBusConnection::connectToBus(address, u"app"_s);
+        // Lets the service's answer reach the notifier: each connection keeps its order.
+        const auto settle = [&] {
+            service.interface()->isServiceRegistered(u"x"_s);
+            app.interface()->isServiceRegistered(u"x"_s);
+            QCoreApplication::processEvents();
+        };
+        QStringList balloons;
+        FreedesktopNotifier notifier(
+            app, [&](const QString &title, const QString &body) { balloons << title + body; });
+        QSignalSpy activated(&notifier, &Notifier::activated);
+        notifier.notify(u"T"_s, u"B"_s);
+        QTRY_COMPARE(balloons, QStringList{u"TB"_s});
+
+        FakeNotifications fake;
+        QVERIFY(service.registerObject(u"/org/freedesktop/Notifications"_s, &fake,
+                                       QDBusConnection::ExportAllSlots));
+        QVERIFY(service.registerService(u"org.freedesktop.Notifications"_s));
+        notifier.notify(u"T"_s, u"B"_s);
+        QTRY_COMPARE(fake.calls.size(), 1);
+        settle();
+        notifier.notify(u"T2"_s, u"B2"_s);
+        QTRY_COMPARE(fake.calls,
+                     (QStringList{u"Korvel Printer|0|korvel-printer|T|B|default"_s,
+                                  u"Korvel Printer|41|korvel-printer|T2|B2|default"_s}));
+        settle();
+        // Someone else's notification, another action, then ours.
+        for (const auto &[id, action] :
+             {std::pair(7u, u"default"_s), std::pair(42u, u"x"_s), std::pair(42u, u"default"_s)}) {
+            service.send(QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
+                                                    u"org.freedesktop.Notifications"_s,
+                                                    u"ActionInvoked"_s)
+                         << id << action);
+        }
+        QTRY_VERIFY(!activated.isEmpty());
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(balloons.size(), 1);
+        daemon.kill();
+        daemon.waitForFinished();
     }
 };
 

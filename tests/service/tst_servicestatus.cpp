@@ -77,6 +77,10 @@ class ServiceStatusTest : public QObject
                 [this] { m_events << u"state"_s; });
         connect(status.get(), &ServiceStatus::apiReachableChanged, this,
                 [this] { m_events << u"api"_s; });
+        connect(status.get(), &ServiceStatus::restartStarted, this,
+                [this] { m_events << u"restart"_s; });
+        connect(status.get(), &ServiceStatus::restartChecked, this,
+                [this] { m_events << u"checked"_s; });
         return status;
     }
 
@@ -216,7 +220,8 @@ private Q_SLOTS:
         QTRY_COMPARE(m_fakes->log(), log);
         QTest::qWait(500);
         QCOMPARE(m_fakes->log(), log);
-        QCOMPARE(m_events.size(), monitorGone ? 0 : 2);
+        const QStringList published{u"restart"_s, u"state"_s, u"api"_s, u"checked"_s};
+        QCOMPARE(m_events, monitorGone ? QStringList{u"restart"_s} : published);
         if (seconds.isNull())
             return;
         const QByteArray args = m_fakes->read(u"args"_s);
@@ -233,7 +238,7 @@ private Q_SLOTS:
         status->restart();
         QTest::qWait(100);
         status->start();
-        QTRY_COMPARE_WITH_TIMEOUT(m_events.size(), 2, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_events.size(), 3, 2000);
         QVERIFY(!m_fakes->log().contains(u"osascript-end"_s));
         status->stop();
         QTRY_VERIFY_WITH_TIMEOUT(m_fakes->log().contains(u"osascript-end"_s), 8000);

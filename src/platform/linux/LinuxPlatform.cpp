@@ -1,5 +1,6 @@
 #include "platform/DialogPrompts.h"
 #include "platform/Platform.h"
+#include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
 
@@ -35,4 +36,10 @@ QString openLogLabel()
 QString revealLogLabel()
 {
     return QCoreApplication::translate("LogHeader", "Open Containing Folder");
+}
+
+std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage)
+{
+    return std::make_unique<FreedesktopNotifier>(QDBusConnection::sessionBus(),
+                                                 std::move(trayMessage));
 }

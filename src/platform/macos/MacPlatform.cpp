@@ -36,3 +36,8 @@ QString revealLogLabel()
 {
     return QCoreApplication::translate("LogHeader", "Reveal in Finder");
 }
+
+std::unique_ptr<Notifier> makeNotifier(TrayMessage)
+{
+    return nullptr;
+}
