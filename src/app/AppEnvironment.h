@@ -1,9 +1,11 @@
 #pragma once
 
 #include "daemon/DaemonAddress.h"
+#include "platform/ServiceControl.h"
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // Everything the app reaches outside itself. The shipped program always uses standard(); only
@@ -13,8 +15,8 @@ struct AppEnvironment
     QString logPath =
         QStringLiteral("/Library/Application Support/KorvelPrinter/KorvelPrinter.log");
     QString daemonBase = DaemonAddress::base;
-    QString launchctlPath = QStringLiteral("/bin/launchctl");
-    QString osascriptPath = QStringLiteral("/usr/bin/osascript");
+    // The system's service manager: systemd on Linux, launchd on macOS.
+    std::shared_ptr<ServiceControl> serviceControl;
     // "AppIcon.icns" in the application bundle's resources; absent without a bundle.
     std::optional<QString> bundleIconPath;
     QString workingDirectory;

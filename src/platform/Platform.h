@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DesktopIntegration.h"
+#include "platform/ServiceControl.h"
 #include "platform/SharePicker.h"
 #include "platform/UserPrompts.h"
 
@@ -10,3 +11,4 @@
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration();
 std::unique_ptr<SharePicker> makeSharePicker();
 std::shared_ptr<UserPrompts> makeUserPrompts();
+std::shared_ptr<ServiceControl> makeServiceControl();

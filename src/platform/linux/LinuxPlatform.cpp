@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
+#include "platform/linux/SystemdServiceControl.h"
 
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration()
 {
@@ -16,4 +17,10 @@ std::unique_ptr<SharePicker> makeSharePicker()
 std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
+}
+
+std::shared_ptr<ServiceControl> makeServiceControl()
+{
+    return std::make_shared<SystemdServiceControl>(&QDBusConnection::systemBus,
+                                                   &QDBusConnection::sessionBus);
 }
