@@ -3,21 +3,19 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <chrono>
 #include <optional>
 #include <utility>
 
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
 
 namespace {
 
 constexpr auto systemdService = "org.freedesktop.systemd1"_L1;
 constexpr auto managerInterface = "org.freedesktop.systemd1.Manager"_L1;
-constexpr auto callTimeout = 2s;
+constexpr int callTimeoutMs = 2000;
 // The polkit dialog stays up while the user looks for the password; D-Bus's own 25 s default
 // would end the wait long before the restart does.
-constexpr auto restartTimeout = 30min;
+constexpr int restartTimeoutMs = 30 * 60 * 1000;
 
 QDBusMessage managerCall(const QString &method)
 {
@@ -45,7 +43,7 @@ QDBusMessage getProperty(const QDBusConnection &bus, const QString &path, const 
     QDBusMessage get = QDBusMessage::createMethodCall(
         systemdService, path, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
     get << interface << name;
-    return bus.call(get, QDBus::Block, int(std::chrono::milliseconds(callTimeout).count()));
+    return bus.call(get, QDBus::Block, callTimeoutMs);
 }
 
 QVariant valueOf(const QDBusMessage &reply)
@@ -58,11 +56,10 @@ UnitAnswer askManager(const QDBusConnection &bus)
 {
     if (!bus.isConnected())
         return {UnitAnswer::Kind::noManager, {}, 0, bus.lastError().message()};
-    const int timeout = int(std::chrono::milliseconds(callTimeout).count());
 
     QDBusMessage load = managerCall(u"LoadUnit"_s);
     load << QString(daemonUnit);
-    const QDBusMessage loaded = bus.call(load, QDBus::Block, timeout);
+    const QDBusMessage loaded = bus.call(load, QDBus::Block, callTimeoutMs);
     if (auto failure = failureOf(bus, loaded))
         return *failure;
     const QString unitPath = loaded.arguments().constFirst().value<QDBusObjectPath>().path();
@@ -106,5 +103,5 @@ void SystemdServiceControl::restart()
     call << QString(daemonUnit) << u"replace"_s;
     call.setInteractiveAuthorizationAllowed(true);
     // Accepted, denied or cancelled: the check that follows shows what happened.
-    bus.call(call, QDBus::Block, int(std::chrono::milliseconds(restartTimeout).count()));
+    bus.call(call, QDBus::Block, restartTimeoutMs);
 }
