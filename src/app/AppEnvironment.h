@@ -15,7 +15,7 @@ struct AppEnvironment
     QString logPath =
         QStringLiteral("/Library/Application Support/KorvelPrinter/KorvelPrinter.log");
     QString daemonBase = DaemonAddress::base;
-    // The system's service manager: systemd on Linux, launchd on macOS.
+    // The service manager of the system built for (makeServiceControl).
     std::shared_ptr<ServiceControl> serviceControl;
     // "AppIcon.icns" in the application bundle's resources; absent without a bundle.
     std::optional<QString> bundleIconPath;
