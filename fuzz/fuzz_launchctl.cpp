@@ -1,5 +1,5 @@
 #include "FuzzInput.h"
-#include "service/LaunchctlParsing.h"
+#include "platform/macos/LaunchctlParsing.h"
 
 #include <QStringDecoder>
 

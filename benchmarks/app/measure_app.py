@@ -68,13 +68,11 @@ def measure(args, session):
                                     "--log-interval", "0"])
     port = int(e2e.wait_for("the simulator", lambda: e2e.re.search(
         r"listening on 127\.0\.0\.1:(\d+)", session.log_tail("sim")), 10).group(1))
-    launchctl = os.path.join(work, "launchctl")
-    e2e.write_fake(launchctl, "printf '{\\n\\t\"PID\" = 4242;\\n};\\n'\n")
+    bus, _ = e2e.start_service_manager(session, args.fake_systemd, process.pid)
     socket_path = os.path.join(work, "inspect.sock")
     app_process = session.start("app", [
-        args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--launchctl", launchctl,
-        "--osascript", "/bin/true", "--log", log_path, "--inspect", socket_path],
-        cwd=args.source_dir)
+        args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", bus,
+        "--log", log_path, "--inspect", socket_path], cwd=args.source_dir)
     pid = app_process.pid
     app = e2e.App(session, socket_path)
     icon = e2e.wait_for("the tray icon", lambda: e2e.tray_icon(session), 15)
@@ -116,6 +114,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--app", required=True)
     parser.add_argument("--sim", required=True)
+    parser.add_argument("--fake-systemd", required=True)
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--opens", type=int, default=6)
     args = parser.parse_args()

@@ -3,6 +3,7 @@
 // events over a fixed time after a settling period and prints them per minute.
 // Usage: bench_idle_repaints [SECONDS]   (default 60)
 
+#include "FakeServiceControl.h"
 #include "TestHttpServer.h"
 #include "daemon/ConfigSummary.h"
 #include "daemon/PrinterList.h"
@@ -61,18 +62,9 @@ int main(int argc, char **argv)
     server.setResponse(u"/printers"_s, {200, R"({"success":true,"data":["EPSON TM-T82"]})"});
     server.setResponse(u"/config"_s,
                        {200, R"({"data":{"printers":{"label":{"printer_name":"Zebra"}}}})"});
-    ServiceTools tools;
-    tools.launchctlPath = dir.filePath(u"launchctl"_s);
-    QFile launchctl(tools.launchctlPath);
-    if (!launchctl.open(QIODevice::WriteOnly))
-        return 1;
-    launchctl.write("#!/bin/sh\nprintf '\\t\"PID\" = 412;\\n'\n");
-    launchctl.close();
-    launchctl.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    tools.healthUrl = server.url(u"/health"_s);
 
     LogTailer logTailer(logPath, 300, 65536, makeDesktopIntegration(), makeUserPrompts());
-    ServiceStatus serviceStatus(u"com.korvel.printer"_s, tools);
+    ServiceStatus serviceStatus(std::make_shared<FakeServiceControl>(), server.url(u"/health"_s));
     PrinterList printerList(server.url(u"/printers"_s).toString());
     ConfigSummary configSummary(server.url(u"/config"_s).toString());
     const std::unique_ptr<SharePicker> sharePicker = makeSharePicker();

@@ -11,16 +11,6 @@ namespace {
 
 constexpr qint64 maxLines = 300;
 constexpr qint64 tailWindowBytes = 65536;
-const auto serviceLabel = u"com.korvel.printer"_s;
-
-ServiceTools serviceTools(const AppEnvironment &environment)
-{
-    ServiceTools tools;
-    tools.launchctlPath = environment.launchctlPath;
-    tools.osascriptPath = environment.osascriptPath;
-    tools.healthUrl = QUrl(environment.daemonBase + DaemonAddress::healthPath);
-    return tools;
-}
 
 } // namespace
 
@@ -28,7 +18,8 @@ AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform
     : QObject(parent)
     , m_logTailer(environment.logPath, maxLines, tailWindowBytes, makeDesktopIntegration(),
                   makeUserPrompts())
-    , m_serviceStatus(serviceLabel, serviceTools(environment))
+    , m_serviceStatus(environment.serviceControl,
+                      QUrl(environment.daemonBase + DaemonAddress::healthPath))
     , m_printerList(environment.daemonBase + DaemonAddress::printersPath)
     , m_configSummary(environment.daemonBase + DaemonAddress::configPath)
     , m_configWindow(platform.makeConfigPage,

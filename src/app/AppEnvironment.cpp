@@ -1,6 +1,7 @@
 #include "app/AppEnvironment.h"
 
 #include "app/SingleInstance.h"
+#include "platform/Platform.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,6 +30,7 @@ std::optional<QString> bundleResource(const QString &fileName)
 AppEnvironment AppEnvironment::standard()
 {
     AppEnvironment environment;
+    environment.serviceControl = makeServiceControl();
     environment.bundleIconPath = bundleResource(u"AppIcon.icns"_s);
     environment.workingDirectory = QDir::currentPath();
     const QString appDir = QCoreApplication::applicationDirPath();

@@ -2,9 +2,11 @@
 
 #include "daemon/DaemonAddress.h"
 #include "platform/Platform.h"
+#include "platform/ServiceControl.h"
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // Everything the app reaches outside itself. The shipped program always uses standard(); only
@@ -13,8 +15,8 @@ struct AppEnvironment
 {
     QString logPath = defaultLogPath();
     QString daemonBase = DaemonAddress::base;
-    QString launchctlPath = QStringLiteral("/bin/launchctl");
-    QString osascriptPath = QStringLiteral("/usr/bin/osascript");
+    // The service manager of the system built for (makeServiceControl).
+    std::shared_ptr<ServiceControl> serviceControl;
     // "AppIcon.icns" in the application bundle's resources; absent without a bundle.
     std::optional<QString> bundleIconPath;
     QString workingDirectory;

@@ -2,6 +2,7 @@
 
 #include "platform/DesktopIntegration.h"
 #include "platform/Notifier.h"
+#include "platform/ServiceControl.h"
 #include "platform/SharePicker.h"
 #include "platform/UserPrompts.h"
 
@@ -13,6 +14,7 @@
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration();
 std::unique_ptr<SharePicker> makeSharePicker();
 std::shared_ptr<UserPrompts> makeUserPrompts();
+std::shared_ptr<ServiceControl> makeServiceControl();
 
 // Where this system's daemon writes its log.
 QString defaultLogPath();

@@ -1,27 +1,16 @@
 #include "ServiceStatus.h"
 
 #include "core/Dispatch.h"
-#include "service/LaunchctlParsing.h"
-#include "service/ProcessRun.h"
-#include "service/RestartScript.h"
+#include "daemon/HealthProbe.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
-#include <atomic>
 
-using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr auto pollInterval = 3s;
-constexpr auto healthRequestTimeout = 1000ms;
-constexpr auto healthWait = 1500ms;
 
 // Runs `job` on the main thread if `monitor` still exists by then. A pool thread cannot use the
 // monitor itself as the queued call's context: it may be deleted on the main thread between the
@@ -38,10 +27,11 @@ void toMonitor(const QPointer<ServiceStatus> &monitor, Job &&job)
 
 } // namespace
 
-ServiceStatus::ServiceStatus(const QString &label, const ServiceTools &tools, QObject *parent)
+ServiceStatus::ServiceStatus(std::shared_ptr<ServiceControl> control, const QUrl &healthUrl,
+                             QObject *parent)
     : QObject(parent)
-    , m_label(label)
-    , m_tools(tools)
+    , m_control(std::move(control))
+    , m_healthUrl(healthUrl)
     , m_timer(this)
 {
     m_timer.setInterval(pollInterval);
@@ -62,34 +52,37 @@ void ServiceStatus::stop()
 void ServiceStatus::restart()
 {
     Q_EMIT restartStarted();
+    // The job keeps the control alive to the end of the attempt, even if the monitor goes.
     Dispatch::toPool(Dispatch::userInitiatedPool(),
-                     [monitor = QPointer(this), osascript = m_tools.osascriptPath,
-                      script = privilegedShellScript(restartShellCommand)] {
-                         // Success, failure and a cancelled prompt look the same: the check shows
-                         // the outcome.
-                         runUntilExit(osascript, {u"-e"_s, script});
+                     [monitor = QPointer(this), control = m_control] {
+                         control->restart();
                          toMonitor(monitor, [](ServiceStatus *status) { status->check(true); });
                      });
 }
 
 void ServiceStatus::check(bool afterRestart)
 {
-    Dispatch::toPool(Dispatch::utilityPool(), [monitor = QPointer(this), tools = m_tools,
-                                               label = m_label, afterRestart] {
+    const quint64 stamp = ++m_checksStarted;
+    Dispatch::toPool(Dispatch::utilityPool(), [monitor = QPointer(this), control = m_control,
+                                               url = m_healthUrl, stamp, afterRestart] {
         if (!monitor)
             return;
-        const ServiceState state = queryLaunchctl(tools, label);
-        const bool reachable = probeHealthEndpoint(tools.healthUrl);
-        toMonitor(monitor, [state, reachable, afterRestart](ServiceStatus *status) {
-            status->publish(state, reachable);
+        const ServiceState state = control->queryState();
+        const bool reachable = probeHealthEndpoint(url);
+        toMonitor(monitor, [stamp, state, reachable, afterRestart](ServiceStatus *status) {
+            status->publish(stamp, state, reachable);
+            // Also when a newer check has already published: the restart is over either way.
             if (afterRestart)
                 Q_EMIT status->restartChecked();
         });
     });
 }
 
-void ServiceStatus::publish(const ServiceState &state, bool apiReachable)
+void ServiceStatus::publish(quint64 stamp, const ServiceState &state, bool apiReachable)
 {
+    if (stamp < m_lastPublished)
+        return;
+    m_lastPublished = stamp;
     if (state != m_state) {
         m_state = state;
         Q_EMIT stateChanged();
@@ -98,35 +91,4 @@ void ServiceStatus::publish(const ServiceState &state, bool apiReachable)
         m_apiReachable = apiReachable;
         Q_EMIT apiReachableChanged();
     }
-}
-
-ServiceState ServiceStatus::queryLaunchctl(const ServiceTools &tools, const QString &label)
-{
-    return stateFromLaunchctlResult(
-        runCapturingOutput(tools.launchctlPath, {u"list"_s, label}, tools.launchctlTimeout));
-}
-
-bool ServiceStatus::probeHealthEndpoint(const QUrl &url)
-{
-    if (!url.isValid())
-        return false;
-    QNetworkRequest request(url);
-    request.setTransferTimeout(static_cast<int>(healthRequestTimeout.count()));
-
-    QNetworkAccessManager network;
-    // The daemon is on the loopback address; a proxy from the environment must not stand between.
-    network.setProxy(QNetworkProxy::NoProxy);
-    QEventLoop loop;
-    // Written by the reply's handler, read after the wait.
-    std::atomic_bool healthy = false;
-    QNetworkReply *reply = network.get(request);
-    QObject::connect(reply, &QNetworkReply::finished, &loop, [&] {
-        healthy = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
-        loop.quit();
-    });
-    QTimer::singleShot(healthWait, &loop, &QEventLoop::quit);
-    loop.exec();
-    // A reply still running here is aborted with `network` as the function returns; its answer
-    // would be ignored anyway, and this pool thread has no event loop to deliver it later.
-    return healthy;
 }

@@ -1,30 +1,21 @@
 #pragma once
 
+#include "platform/ServiceControl.h"
 #include "service/ServiceState.h"
 
 #include <QObject>
 #include <QTimer>
 #include <QUrl>
-#include <chrono>
+#include <memory>
 
-// Paths and addresses the monitor talks to; tests point them at fakes.
-struct ServiceTools
-{
-    QString launchctlPath = QStringLiteral("/bin/launchctl");
-    QString osascriptPath = QStringLiteral("/usr/bin/osascript");
-    QUrl healthUrl = QUrl(QStringLiteral("http://127.0.0.1:9020/health"));
-    // A launchctl that hangs is killed after this long, so checks cannot pile up.
-    std::chrono::milliseconds launchctlTimeout = std::chrono::seconds(10);
-};
-
-// Watches the daemon's launchd job and its /health endpoint while started.
+// Watches the daemon's service and its /health endpoint while started.
 class ServiceStatus : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ServiceStatus(const QString &label, const ServiceTools &tools = {},
-                           QObject *parent = nullptr);
+    ServiceStatus(std::shared_ptr<ServiceControl> control, const QUrl &healthUrl,
+                  QObject *parent = nullptr);
 
     ServiceState state() const { return m_state; }
     bool apiReachable() const { return m_apiReachable; }
@@ -33,7 +24,8 @@ public:
     void start();
     // Stops the timer; a check already under way still publishes.
     void stop();
-    // Reloads the job behind the administrator prompt, then checks once. Reports nothing itself.
+    // Restarts the service behind the system's authentication prompt, then checks once.
+    // Reports nothing itself.
     void restart();
 
 Q_SIGNALS:
@@ -45,14 +37,15 @@ Q_SIGNALS:
 
 private:
     void check(bool afterRestart = false);
-    void publish(const ServiceState &state, bool apiReachable);
-
-    static ServiceState queryLaunchctl(const ServiceTools &tools, const QString &label);
-    static bool probeHealthEndpoint(const QUrl &url);
+    void publish(quint64 stamp, const ServiceState &state, bool apiReachable);
 
     ServiceState m_state = ServiceState::unknown(QStringLiteral("not checked yet"));
     bool m_apiReachable = false;
-    QString m_label;
-    ServiceTools m_tools;
+    std::shared_ptr<ServiceControl> m_control;
+    QUrl m_healthUrl;
+    // Checks overlap and finish in any order; each is stamped when it starts, and one that
+    // started before the last published result is dropped.
+    quint64 m_checksStarted = 0;
+    quint64 m_lastPublished = 0;
     QTimer m_timer;
 };

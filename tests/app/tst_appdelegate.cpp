@@ -1,5 +1,6 @@
 #include "AppFakes.h"
 #include "FakeNotifier.h"
+#include "FakeServiceControl.h"
 #include "TestHttpServer.h"
 #include "app/AppDelegate.h"
 
@@ -37,12 +38,10 @@ class TestAppDelegate : public QObject
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    // Runs of the fake launchctl so far.
-    int launchctlRuns() const
-    {
-        QFile runs(path(u"runs"_s));
-        return runs.open(QIODevice::ReadOnly) ? int(runs.readAll().count('\n')) : 0;
-    }
+    std::shared_ptr<FakeServiceControl> m_control;
+
+    // Service checks so far.
+    int serviceChecks() const { return m_control->queries; }
 
     std::unique_ptr<AppDelegate> launch(const AppEnvironment &environment)
     {
@@ -67,8 +66,7 @@ class TestAppDelegate : public QObject
         AppEnvironment environment;
         environment.logPath = path(u"daemon.log"_s);
         environment.daemonBase = m_server.url(u""_s).toString();
-        environment.launchctlPath = path(u"launchctl"_s);
-        environment.osascriptPath = path(u"osascript"_s);
+        environment.serviceControl = m_control;
         environment.workingDirectory = path(u"nowhere"_s);
         return environment;
     }
@@ -98,15 +96,13 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        writeFile(u"launchctl"_s, "#!/bin/sh\necho run >> '" + path(u"runs"_s).toUtf8() +
-                                      "'\nprintf '{\\n\\t\"PID\" = 4242;\\n};\\n'\n");
         writeFile(u"daemon.log"_s, "INFO started\nINFO printer ready\n");
         m_server.setResponse(u"/health"_s, {});
     }
 
     void init()
     {
-        QFile::remove(path(u"runs"_s));
+        m_control = std::make_shared<FakeServiceControl>();
         // Slow answers keep both fetches in flight long enough to be cancelled.
         const QByteArray body = R"({"success":true,"data":["Receipt"]})";
         m_server.setResponse(u"/printers"_s, {200, body, 1500});
@@ -121,7 +117,7 @@ private Q_SLOTS:
         const int health = m_server.requestCount(u"/health"_s);
         const auto delegate = launch(environment());
         QTest::qWait(1200);
-        QCOMPARE(launchctlRuns(), 0);
+        QCOMPARE(serviceChecks(), 0);
         QCOMPARE(fetches(), before);
         QCOMPARE(m_server.requestCount(u"/health"_s), health);
         QVERIFY(delegate->logTailer().lines().isEmpty());
@@ -132,7 +128,7 @@ private Q_SLOTS:
         m_item->click();
         QVERIFY(m_popover->isShown());
         QCOMPARE(m_popover->lastAnchor, m_item->rect);
-        QTRY_COMPARE(launchctlRuns(), 1);
+        QTRY_COMPARE(serviceChecks(), 1);
         QTRY_VERIFY(!delegate->logTailer().lines().isEmpty());
         QTRY_COMPARE(fetches(), (QList<int>{before[0] + 1, before[1] + 1}));
         expectRunning(*delegate, 1);
@@ -147,11 +143,11 @@ private Q_SLOTS:
         QVERIFY(delegate->printerList().printers().isEmpty());
         QVERIFY(!delegate->printerList().lastError());
         QVERIFY(!delegate->configSummary().lastError());
-        QCOMPARE(launchctlRuns(), 1);
+        QCOMPARE(serviceChecks(), 1);
 
         m_item->click();
         QVERIFY(m_popover->isShown());
-        QTRY_COMPARE(launchctlRuns(), 2);
+        QTRY_COMPARE(serviceChecks(), 2);
         QTRY_COMPARE(fetches(), (QList<int>{before[0] + 2, before[1] + 2}));
         expectRunning(*delegate, 1);
         QTRY_COMPARE(delegate->printerList().printers(), QStringList{u"Receipt"_s});
@@ -165,7 +161,7 @@ private Q_SLOTS:
     {
         const auto delegate = launch(environment());
         m_item->click();
-        QTRY_COMPARE(launchctlRuns(), 1);
+        QTRY_COMPARE(serviceChecks(), 1);
         m_popover->pressOutside({10, 500});
         expectRunning(*delegate, 1);
         QTest::qWait(ToggleArbiter::sameClickMs + 50);
@@ -173,7 +169,7 @@ private Q_SLOTS:
         QVERIFY(m_popover->isShown());
         QCOMPARE(m_popover->shows, 2);
         expectRunning(*delegate, 1);
-        QTRY_COMPARE(launchctlRuns(), 2);
+        QTRY_COMPARE(serviceChecks(), 2);
 
         m_popover->pressOutside(m_item->rect.center());
         expectRunning(*delegate, 0);

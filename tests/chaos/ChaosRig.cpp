@@ -2,6 +2,7 @@
 
 #include "daemon/DaemonAddress.h"
 #include "platform/Platform.h"
+#include "platform/macos/LaunchdServiceControl.h"
 #include "ui/PopoverView.h"
 
 #include <QFile>
@@ -47,13 +48,14 @@ void resetPeakMemory()
         clearRefs.write("5");
 }
 
-ServiceTools toolsFor(const ChaosTargets &targets)
+// The service faults are process faults, so they run against the launchd control and its
+// stand-ins on every system.
+std::shared_ptr<ServiceControl> serviceControlFor(const ChaosTargets &targets)
 {
-    ServiceTools tools;
+    LaunchdTools tools;
     tools.launchctlPath = targets.launchctlPath;
     tools.osascriptPath = targets.osascriptPath;
-    tools.healthUrl = QUrl(targets.daemonBase + DaemonAddress::healthPath);
-    return tools;
+    return std::make_shared<LaunchdServiceControl>(tools);
 }
 
 QJsonValue optionalText(const std::optional<QString> &text)
@@ -66,7 +68,8 @@ QJsonValue optionalText(const std::optional<QString> &text)
 ChaosRig::ChaosRig(const ChaosTargets &targets, QObject *parent)
     : QObject(parent)
     , m_logTailer(targets.logPath, 300, 65536, makeDesktopIntegration(), makeUserPrompts(), this)
-    , m_serviceStatus(u"com.korvel.printer"_s, toolsFor(targets), this)
+    , m_serviceStatus(serviceControlFor(targets),
+                      QUrl(targets.daemonBase + DaemonAddress::healthPath), this)
     , m_printerList(targets.daemonBase + DaemonAddress::printersPath, this)
     , m_configSummary(targets.daemonBase + DaemonAddress::configPath, this)
     , m_sharePicker(std::make_unique<NoSharePicker>())

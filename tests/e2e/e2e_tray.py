@@ -163,10 +163,23 @@ def start_simulator(session, simulator, log_path, port=0):
     return process, int(wait_for("the simulator to listen", listening, 10).group(1))
 
 
-def write_fake(path, body):
-    with open(path, "w") as script:
-        script.write("#!/bin/sh\n" + body)
-    os.chmod(path, 0o755)
+def start_service_manager(session, fake, pid):
+    """A private bus with the fake systemd manager on it, running the unit as `pid`. Returns the
+    bus address and a function that reads the calls the manager got."""
+    session.start("bus", ["dbus-daemon", "--session", "--nofork", "--print-address"])
+    address = wait_for("the private bus", lambda: next(
+        (line for line in session.log_tail("bus").splitlines() if line.startswith("unix:")),
+        None), 10)
+    record = os.path.join(session.work, "systemd-calls")
+    session.start("systemd", [fake, "--address", address, "--record", record,
+                              "--main-pid", str(pid)])
+    wait_for("the fake systemd manager", lambda: "ready" in session.log_tail("systemd"), 10)
+
+    def calls():
+        with open(record) as lines:
+            return lines.read().splitlines()
+
+    return address, calls
 
 
 class App:
@@ -264,14 +277,12 @@ def run(args, session):
     with urllib.request.urlopen(base + "/", timeout=5) as answer:
         page_title = re.search(r"<title>(.*?)</title>", answer.read().decode(), re.S).group(1)
 
-    launchctl = os.path.join(work, "launchctl")
-    write_fake(launchctl, 'printf \'{\\n\\t"LimitLoadToSessionType" = "System";\\n'
-                          '\\t"Label" = "com.korvel.printer";\\n\\t"PID" = 4242;\\n};\\n\'\n')
-    osascript = os.path.join(work, "osascript")
-    write_fake(osascript, "exit 0\n")
+    bus, systemd_calls = start_service_manager(session, args.fake_systemd, simulator.pid)
+    running = f"Running (pid {simulator.pid})"
     socket_path = os.path.join(work, "inspect.sock")
-    session.start("app", [args.app, "--daemon-base", base, "--launchctl", launchctl,
-                          "--osascript", osascript, "--log", log_path, "--inspect", socket_path],
+    session.start("app", [args.app, "--daemon-base", base, "--system-bus", bus,
+                          "--session-bus", "unix:path=" + os.path.join(work, "no-bus"),
+                          "--log", log_path, "--inspect", socket_path],
                   cwd=args.source_dir or None)
     app = App(session, socket_path)
 
@@ -298,7 +309,7 @@ def run(args, session):
         if not window:
             return None
         texts = "\n".join(app.texts(window))
-        wanted = SLOT_NAMES + ["Running (pid 4242)", "Health endpoint OK"] + printers
+        wanted = SLOT_NAMES + [running, "Health endpoint OK"] + printers
         lines = app.widget(window, "logLines")
         if all(text in texts for text in wanted) and lines and lines["text"].strip():
             return window
@@ -315,6 +326,15 @@ def run(args, session):
     wait_for("a new log line", lambda: app.widget(app.popover(), "logLines")["text"] !=
              first_lines, 4)
     screenshot(session, args.out, "panel-open.png")
+
+    # Restart: one RestartUnit that may ask for a password, then the new pid from the re-check.
+    x, y, width, height = app.widget(app.popover(), "restartButton")["geometry"]
+    click(session, x + width // 2, y + height // 2)
+    running = f"Running (pid {simulator.pid + 1})"
+    wait_for(f"{running!r} after Restart", lambda: running in app.texts(app.popover()), 2.5)
+    restarts = [call for call in systemd_calls() if call.startswith("RestartUnit")]
+    check(restarts == ["RestartUnit korvel-printer.service replace interactive"],
+          f"Restart sent {restarts}")
 
     # Click, click, click: closed (and stopped), open. Under a StatusNotifier host the closing
     # press goes to the open popup (it holds the pointer), never to the host, so no activation
@@ -420,14 +440,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--app", required=True)
     parser.add_argument("--sim", required=True)
+    parser.add_argument("--fake-systemd", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--source-dir", help="working directory of the app (finds its icon)")
     parser.add_argument("--tray", choices=["xembed", "sni"], default="xembed",
                         help="tray protocol and host to run against")
     args = parser.parse_args()
     host = (["trayer"] if args.tray == "xembed" else
-            ["dbus-daemon", "dbus-send", "status-notifier-watcher", "gtk-sni-tray-standalone"])
-    missing = [tool for tool in ["Xvfb", "xdotool", "xwininfo"] + host if not shutil.which(tool)]
+            ["dbus-send", "status-notifier-watcher", "gtk-sni-tray-standalone"])
+    missing = [tool for tool in ["Xvfb", "xdotool", "xwininfo", "dbus-daemon"] + host if not shutil.which(tool)]
     if missing:
         print(f"FAIL: missing tools: {', '.join(missing)} (see scripts/lib/packages.txt)")
         return 1

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppEnvironment.h"
 #include "app/AppStartup.h"
+#include "platform/linux/SystemdServiceControl.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,6 +13,32 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Buses at these addresses stand in for the system and the session bus.
+const QCommandLineOption systemBus(u"system-bus"_s, u"System bus address."_s, u"address"_s);
+const QCommandLineOption sessionBus(u"session-bus"_s, u"Session bus address."_s, u"address"_s);
+
+SystemdServiceControl::Bus busFor(const QCommandLineParser &parser,
+                                  const QCommandLineOption &option,
+                                  SystemdServiceControl::Bus standard)
+{
+    if (!parser.isSet(option))
+        return standard;
+    return [address = parser.value(option), name = option.names().constFirst()] {
+        return QDBusConnection::connectToBus(address, name);
+    };
+}
+
+std::shared_ptr<ServiceControl> serviceControl(const QCommandLineParser &parser)
+{
+    return std::make_shared<SystemdServiceControl>(
+        busFor(parser, systemBus, &QDBusConnection::systemBus),
+        busFor(parser, sessionBus, &QDBusConnection::sessionBus));
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     prepareApplication();
@@ -19,21 +46,16 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     const QCommandLineOption daemonBase(u"daemon-base"_s, u"Daemon base URL."_s, u"url"_s);
-    const QCommandLineOption launchctl(u"launchctl"_s, u"launchctl to run."_s, u"path"_s);
-    const QCommandLineOption osascript(u"osascript"_s, u"osascript to run."_s, u"path"_s);
     const QCommandLineOption log(u"log"_s, u"Daemon log file."_s, u"path"_s);
     const QCommandLineOption inspect(u"inspect"_s, u"Inspection socket."_s, u"path"_s);
-    parser.addOptions({daemonBase, launchctl, osascript, log, inspect});
+    parser.addOptions({daemonBase, systemBus, sessionBus, log, inspect});
     parser.addHelpOption();
     parser.process(app);
 
     AppEnvironment environment = AppEnvironment::standard();
     if (parser.isSet(daemonBase))
         environment.daemonBase = parser.value(daemonBase);
-    if (parser.isSet(launchctl))
-        environment.launchctlPath = parser.value(launchctl);
-    if (parser.isSet(osascript))
-        environment.osascriptPath = parser.value(osascript);
+    environment.serviceControl = serviceControl(parser);
     if (parser.isSet(log))
         environment.logPath = parser.value(log);
     environment.pageModuleDirs.append(QStringLiteral(KORVEL_WEBPAGE_DIR));

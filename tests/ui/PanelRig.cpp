@@ -1,5 +1,7 @@
 #include "PanelRig.h"
 
+#include "platform/macos/LaunchdServiceControl.h"
+
 #include <QFile>
 #include <QTest>
 
@@ -41,17 +43,17 @@ PanelRig::PanelRig()
 {
     QDir(dir.path()).mkpath(u"share"_s);
     setLaunchctl("{\n\t\"Label\" = \"com.korvel.printer\";\n};\n", 0);
-    ServiceTools tools;
+    LaunchdTools tools;
     tools.launchctlPath = writeScript(dir.filePath(u"launchctl"_s),
                                       "cat \"$(dirname \"$0\")/launchctl.out\"\n"
                                       "exit $(cat \"$(dirname \"$0\")/launchctl.rc\")\n");
     tools.osascriptPath = writeScript(dir.filePath(u"osascript"_s),
                                       "echo run >> \"$(dirname \"$0\")/osascript.runs\"\n");
-    tools.healthUrl = server.url(u"/health"_s);
     writeLog({});
 
     logTailer = std::make_unique<LogTailer>(logPath(), 300, 65536, desktop, prompts);
-    serviceStatus = std::make_unique<ServiceStatus>(u"com.korvel.printer"_s, tools);
+    serviceStatus = std::make_unique<ServiceStatus>(std::make_shared<LaunchdServiceControl>(tools),
+                                                    server.url(u"/health"_s));
     printerList = std::make_unique<PrinterList>(server.url(u"/printers"_s).toString());
     configSummary = std::make_unique<ConfigSummary>(server.url(u"/config"_s).toString());
 }

@@ -80,9 +80,9 @@ public:
     QWidget *lastAnchor = nullptr;
 };
 
-// The four real models, each put into states through its own seam: a fake launchctl and
-// osascript, a loopback HTTP server for /health, /printers and /config, and a log file in a
-// temporary directory. The panel is built on top of them by showView().
+// The four real models, each put into states through its own seam: the launchd control with a
+// fake launchctl and osascript, a loopback HTTP server for /health, /printers and /config, and a
+// log file in a temporary directory. The panel is built on top of them by showView().
 class PanelRig
 {
 public:

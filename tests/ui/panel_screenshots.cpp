@@ -2,6 +2,7 @@
 //   panel_screenshots [OUTPUT_DIR]     (default: docs/screenshots of the source tree)
 // Not a test: it compares nothing; look at the pictures.
 
+#include "FakeServiceControl.h"
 #include "daemon/ConfigSummary.h"
 #include "daemon/PrinterList.h"
 #include "log/LogTailer.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStyleFactory>
@@ -99,20 +99,9 @@ int main(int argc, char **argv)
         return fail("the simulator did not say where it listens");
     const QString base = u"http://"_s + listening.captured(1) + u':' + listening.captured(2);
 
-    // launchd is the Mac's; a stand-in reports the job running.
-    ServiceTools tools;
-    tools.launchctlPath = dir.filePath(u"launchctl"_s);
-    QFile launchctl(tools.launchctlPath);
-    if (!launchctl.open(QIODevice::WriteOnly))
-        return fail("cannot write the launchctl stand-in");
-    launchctl.write("#!/bin/sh\nprintf '{\\n\\t\"PID\" = 412;\\n\\t\"Label\" = "
-                    "\"com.korvel.printer\";\\n};\\n'\n");
-    launchctl.close();
-    launchctl.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    tools.healthUrl = QUrl(base + u"/health"_s);
-
     LogTailer logTailer(logPath, 300, 65536, makeDesktopIntegration(), makeUserPrompts());
-    ServiceStatus serviceStatus(u"com.korvel.printer"_s, tools);
+    // A stand-in service manager reports the daemon running.
+    ServiceStatus serviceStatus(std::make_shared<FakeServiceControl>(), QUrl(base + u"/health"_s));
     PrinterList printerList(base + u"/printers"_s);
     ConfigSummary configSummary(base + u"/config"_s);
     const std::unique_ptr<SharePicker> sharePicker = makeSharePicker();

@@ -3,6 +3,7 @@
 #include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
+#include "platform/linux/SystemdServiceControl.h"
 
 #include <QCoreApplication>
 
@@ -21,6 +22,12 @@ std::unique_ptr<SharePicker> makeSharePicker()
 std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
+}
+
+std::shared_ptr<ServiceControl> makeServiceControl()
+{
+    return std::make_shared<SystemdServiceControl>(&QDBusConnection::systemBus,
+                                                   &QDBusConnection::sessionBus);
 }
 
 QString defaultLogPath()

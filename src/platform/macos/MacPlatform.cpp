@@ -1,5 +1,6 @@
 #include "platform/DialogPrompts.h"
 #include "platform/Platform.h"
+#include "platform/macos/LaunchdServiceControl.h"
 #include "platform/macos/MacDesktopIntegration.h"
 #include "platform/macos/MacSharePicker.h"
 
@@ -20,6 +21,11 @@ std::unique_ptr<SharePicker> makeSharePicker()
 std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
+}
+
+std::shared_ptr<ServiceControl> makeServiceControl()
+{
+    return std::make_shared<LaunchdServiceControl>();
 }
 
 QString defaultLogPath()

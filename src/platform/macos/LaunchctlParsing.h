@@ -1,6 +1,6 @@
 #pragma once
 
-#include "service/ProcessRun.h"
+#include "platform/macos/ProcessRun.h"
 #include "service/ServiceState.h"
 
 // The job's state from one run of `launchctl list <label>`: a start failure or a timeout is

@@ -1,5 +1,5 @@
-#include "service/LaunchctlParsing.h"
-#include "service/RestartScript.h"
+#include "platform/macos/LaunchctlParsing.h"
+#include "platform/macos/RestartScript.h"
 
 #include <QTest>
 
@@ -14,7 +14,7 @@ ProcessResult exited(const QByteArray &output, int status = 0)
 
 } // namespace
 
-class ServiceTextTest : public QObject
+class LaunchctlParsingTest : public QObject
 {
     Q_OBJECT
 
@@ -85,5 +85,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(ServiceTextTest)
-#include "tst_servicetext.moc"
+QTEST_GUILESS_MAIN(LaunchctlParsingTest)
+#include "tst_launchctl_parsing.moc"

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/ServiceControl.h"
+#include "platform/linux/SystemdUnitState.h"
+
+#include <QDBusConnection>
+#include <atomic>
+#include <functional>
+
+// korvel-printer.service through systemd's D-Bus API: the system manager first, the user's
+// manager when the system bus cannot be reached or the system does not know the unit. A restart
+// is RestartUnit with interactive authorization, so polkit asks the user for a password.
+class SystemdServiceControl : public ServiceControl
+{
+public:
+    // Called on pool threads at each use, so the program can pass QDBusConnection::systemBus and
+    // sessionBus without connecting on the GUI thread.
+    using Bus = std::function<QDBusConnection()>;
+
+    SystemdServiceControl(Bus systemBus, Bus sessionBus);
+
+    ServiceState queryState() override;
+    void restart() override;
+
+private:
+    const Bus m_systemBus;
+    const Bus m_sessionBus;
+    // Where the last query found the unit, so a restart goes to that manager.
+    std::atomic_bool m_onUserManager = false;
+};

@@ -1,0 +1,119 @@
+// systemd's manager for the tests, on a private bus: owns org.freedesktop.systemd1 and knows one
+// unit, korvel-printer.service, set from the command line. Each call it gets becomes one line of
+// the record file; "ready" on stdout once it owns the name.
+//
+//   fake_systemd_manager --address BUS --record FILE [--load-state S] [--active-state S]
+//                        [--main-pid N] [--hang] [--deny-restart]
+//
+// --hang answers nothing; --deny-restart refuses RestartUnit as polkit would; an accepted
+// RestartUnit gives the unit the next pid.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QFile>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString unitPath = u"/org/freedesktop/systemd1/unit/korvel_2dprinter_2eservice"_s;
+
+class FakeManager : public QDBusVirtualObject
+{
+public:
+    QString loadState;
+    QString activeState;
+    uint mainPid = 0;
+    bool hang = false;
+    bool denyRestart = false;
+    QFile record;
+
+    QString introspect(const QString &) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &bus) override
+    {
+        QStringList line{message.member()};
+        for (const QVariant &argument : message.arguments())
+            line << argument.toString();
+        if (message.member() == u"RestartUnit")
+            line << (message.isInteractiveAuthorizationAllowed() ? u"interactive"_s
+                                                                 : u"non-interactive"_s);
+        record.write(line.join(u' ').toUtf8() + '\n');
+        record.flush();
+        if (!hang)
+            bus.send(answer(message));
+        return true;
+    }
+
+private:
+    QDBusMessage answer(const QDBusMessage &message)
+    {
+        const QString member = message.member();
+        const QString argument = message.arguments().value(0).toString();
+        if (member == u"LoadUnit" && argument == u"korvel-printer.service")
+            return message.createReply(QVariant::fromValue(QDBusObjectPath(unitPath)));
+        if (member == u"RestartUnit" && denyRestart)
+            return message.createErrorReply(u"org.freedesktop.DBus.Error.AccessDenied"_s,
+                                            u"Access denied"_s);
+        if (member == u"RestartUnit") {
+            ++mainPid;
+            return message.createReply(
+                QVariant::fromValue(QDBusObjectPath(u"/org/freedesktop/systemd1/job/1"_s)));
+        }
+        if (member == u"Get" && message.path() == unitPath) {
+            const QString property = message.arguments().value(1).toString();
+            QVariant value;
+            if (property == u"LoadState")
+                value = loadState;
+            else if (property == u"ActiveState")
+                value = activeState;
+            else if (property == u"MainPID")
+                value = mainPid;
+            if (value.isValid())
+                return message.createReply(QVariant::fromValue(QDBusVariant(value)));
+        }
+        return message.createErrorReply(QDBusError::UnknownMethod, member);
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption address(u"address"_s, u"Bus address."_s, u"address"_s);
+    const QCommandLineOption record(u"record"_s, u"Call record."_s, u"file"_s);
+    const QCommandLineOption loadState(u"load-state"_s, u"LoadState."_s, u"s"_s, u"loaded"_s);
+    const QCommandLineOption activeState(u"active-state"_s, u"ActiveState."_s, u"s"_s, u"active"_s);
+    const QCommandLineOption mainPid(u"main-pid"_s, u"MainPID."_s, u"n"_s, u"412"_s);
+    const QCommandLineOption hang(u"hang"_s, u"Never answer."_s);
+    const QCommandLineOption denyRestart(u"deny-restart"_s, u"Refuse RestartUnit."_s);
+    parser.addOptions({address, record, loadState, activeState, mainPid, hang, denyRestart});
+    parser.process(app);
+
+    FakeManager manager;
+    manager.loadState = parser.value(loadState);
+    manager.activeState = parser.value(activeState);
+    manager.mainPid = parser.value(mainPid).toUInt();
+    manager.hang = parser.isSet(hang);
+    manager.denyRestart = parser.isSet(denyRestart);
+    manager.record.setFileName(parser.value(record));
+    QDBusConnection bus = QDBusConnection::connectToBus(parser.value(address), u"bus"_s);
+    if (!manager.record.open(QIODevice::Append) ||
+        !bus.registerVirtualObject(u"/org/freedesktop/systemd1"_s, &manager,
+                                   QDBusConnection::SubPath) ||
+        !bus.registerService(u"org.freedesktop.systemd1"_s)) {
+        std::fprintf(stderr, "cannot record or serve: %s\n", qPrintable(bus.lastError().message()));
+        return 1;
+    }
+    std::puts("ready");
+    std::fflush(stdout);
+    return app.exec();
+}
