@@ -3,8 +3,10 @@
 #include "app/AppDelegate.h"
 #include "app/PopupPopover.h"
 #include "app/TrayStatusItem.h"
+#include "core/Translation.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +25,7 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
     QApplication::setDesktopFileName(u"korvel-printer"_s);
     // A tray app: closing the configuration window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    installTranslation(app, QLocale::system());
 
     AppPlatform platform;
     platform.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };

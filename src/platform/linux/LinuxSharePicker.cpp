@@ -43,14 +43,14 @@ void LinuxSharePicker::show(const QList<QUrl> &items, QWidget *anchor)
     const QStringList files = localFiles(items);
     auto *menu = new QMenu(anchor);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(u"Email…"_s, menu, [xdgEmail = m_tools.xdgEmail, files] {
+    menu->addAction(tr("Email…"), menu, [xdgEmail = m_tools.xdgEmail, files] {
         QStringList arguments;
         for (const QString &file : files)
             arguments << u"--attach"_s << file;
         QProcess::startDetached(xdgEmail, arguments);
     });
-    menu->addAction(u"Copy file"_s, menu, [items] { copyToClipboard(items); });
-    menu->addAction(u"Open with…"_s, menu, [xdgOpen = m_tools.xdgOpen, files] {
+    menu->addAction(tr("Copy file"), menu, [items] { copyToClipboard(items); });
+    menu->addAction(tr("Open with…"), menu, [xdgOpen = m_tools.xdgOpen, files] {
         if (!files.isEmpty())
             QProcess::startDetached(xdgOpen, {QFileInfo(files.first()).absolutePath()});
     });

@@ -2,6 +2,7 @@
 
 #include "platform/SharePicker.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 // Helpers the share menu starts; tests point them at fakes.
@@ -14,6 +15,8 @@ struct LinuxShareTools
 // A menu under the anchor: attach to an email, copy the file to the clipboard, or open its folder.
 class LinuxSharePicker : public SharePicker
 {
+    Q_DECLARE_TR_FUNCTIONS(LinuxSharePicker)
+
 public:
     explicit LinuxSharePicker(const LinuxShareTools &tools = {});
 
