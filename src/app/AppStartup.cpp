@@ -4,9 +4,11 @@
 #include "app/PopupPopover.h"
 #include "app/SingleInstance.h"
 #include "app/TrayStatusItem.h"
+#include "core/Translation.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +31,7 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
     QApplication::setDesktopFileName(u"korvel-printer"_s);
     // A tray app: closing the configuration window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    installTranslation(app, QLocale::system());
 
     AppPlatform platform;
     platform.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };

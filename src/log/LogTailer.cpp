@@ -76,7 +76,7 @@ void LogTailer::exportLog(std::function<void(std::optional<QString>)> completion
 {
     m_desktop->bringToFront();
     QPointer<LogTailer> self(this);
-    m_prompts->chooseSaveLocation(u"Export Korvel Printer Log"_s, suggestedExportFilename(),
+    m_prompts->chooseSaveLocation(tr("Export Korvel Printer Log"), suggestedExportFilename(),
                                   [self, completion](std::optional<QString> target) {
                                       if (!self)
                                           return;
@@ -101,7 +101,7 @@ void LogTailer::copyExport(const QString &target,
             if (!self)
                 return;
             if (error)
-                self->presentError(u"Export failed: "_s + *error);
+                self->presentError(tr("Export failed: ") + *error);
             if (completion)
                 completion(error ? std::nullopt : std::optional(target));
         });
@@ -115,7 +115,7 @@ std::optional<QString> LogTailer::prepareShareableLog()
     const std::optional<QString> error =
         directory.ok() ? copyReplacing(m_path, target) : directory.error;
     if (error) {
-        presentError(u"Could not prepare log for sharing: "_s + *error);
+        presentError(tr("Could not prepare log for sharing: ") + *error);
         return std::nullopt;
     }
     return target;

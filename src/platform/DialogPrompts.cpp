@@ -29,7 +29,7 @@ void DialogPrompts::chooseSaveLocation(const QString &title, const QString &sugg
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::ReadOnly, false); // lets the user create folders
-    dialog->setNameFilters({u"Log files (*.log)"_s, u"Plain text (*.txt)"_s});
+    dialog->setNameFilters({tr("Log files (*.log)"), tr("Plain text (*.txt)")});
     dialog->setDefaultSuffix(u"log"_s); // a name typed without an extension still gets one
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, chosen](int result) {
         const QStringList files = dialog->selectedFiles();
@@ -50,7 +50,7 @@ void DialogPrompts::warn(const QString &message)
         auto *box = new QMessageBox(QMessageBox::Warning, u"Korvel Printer"_s, u"Korvel Printer"_s);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setInformativeText(message);
-        box->addButton(u"OK"_s, QMessageBox::AcceptRole);
+        box->addButton(tr("OK"), QMessageBox::AcceptRole);
         box->setWindowModality(Qt::ApplicationModal);
         box->show();
         box->raise();

@@ -8,16 +8,18 @@ namespace PanelTexts {
 
 namespace {
 
-QString tr(const char *text)
+// Declared so that lupdate files these texts under the context they are looked up in.
+struct Texts
 {
-    return QCoreApplication::translate("PopoverView", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(PanelTexts)
+};
 
 } // namespace
 
 QString healthText(bool apiReachable)
 {
-    return apiReachable ? tr("Health endpoint OK") : tr("Health endpoint not reachable");
+    return apiReachable ? Texts::tr("Health endpoint OK")
+                        : Texts::tr("Health endpoint not reachable");
 }
 
 bool hasPrinter(const SlotLine &slot)
@@ -27,7 +29,7 @@ bool hasPrinter(const SlotLine &slot)
 
 QString unassignedPrinterText()
 {
-    return tr("Chưa chọn");
+    return Texts::tr("Chưa chọn");
 }
 
 bool showsReverseMarker(const SlotLine &slot)
@@ -37,12 +39,12 @@ bool showsReverseMarker(const SlotLine &slot)
 
 QString reverseMarkerText()
 {
-    return tr("đảo tem");
+    return Texts::tr("đảo tem");
 }
 
 QString configErrorText(const QString &error)
 {
-    return tr("Không đọc được cấu hình: %1").arg(error);
+    return Texts::tr("Không đọc được cấu hình: %1").arg(error);
 }
 
 QString printerCountText(qsizetype count)
@@ -52,15 +54,16 @@ QString printerCountText(qsizetype count)
 
 QString printerErrorText(const QString &error)
 {
-    return tr("Could not fetch printers: ") + error;
+    return Texts::tr("Could not fetch printers: ") + error;
 }
 
 QString printerPlaceholderHtml(bool answered)
 {
     if (!answered)
-        return inlineCodeToHtml(tr("Loading…"));
-    return inlineCodeToHtml(tr("No printers detected. Add one via System Settings → Printers, or "
-                               "`lpadmin -p NAME -E -v usb://… -m raw`."));
+        return inlineCodeToHtml(Texts::tr("Loading…"));
+    return inlineCodeToHtml(
+        Texts::tr("No printers detected. Add one via System Settings → Printers, or "
+                  "`lpadmin -p NAME -E -v usb://… -m raw`."));
 }
 
 QString inlineCodeToHtml(const QString &text)

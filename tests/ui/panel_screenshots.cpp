@@ -1,8 +1,10 @@
-// Renders the panel, fed by the print-daemon simulator, to PNG in a light and a dark palette:
+// Renders the panel, fed by the print-daemon simulator, to PNG in a light and a dark palette, and
+// once more in Vietnamese:
 //   panel_screenshots [OUTPUT_DIR]     (default: docs/screenshots of the source tree)
 // Not a test: it compares nothing; look at the pictures.
 
 #include "FakeServiceControl.h"
+#include "core/Translation.h"
 #include "daemon/ConfigSummary.h"
 #include "daemon/PrinterList.h"
 #include "log/LogTailer.h"
@@ -12,6 +14,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStyleFactory>
@@ -126,8 +130,15 @@ int main(int argc, char **argv)
     logTailer.stop();
     serviceStatus.stop();
 
-    const bool written = render(view, lightPalette(), outputDir + u"/panel-light.png"_s) &&
-                         render(view, darkPalette(), outputDir + u"/panel-dark.png"_s);
+    bool written = render(view, lightPalette(), outputDir + u"/panel-light.png"_s) &&
+                   render(view, darkPalette(), outputDir + u"/panel-dark.png"_s);
+
+    // Labels are set when the widgets are made, so the Vietnamese panel is a new one.
+    installTranslation(app, QLocale(QLocale::Vietnamese, QLocale::Vietnam));
+    PopoverView vietnamese(
+        logTailer, serviceStatus, printerList, configSummary, [] {}, *sharePicker);
+    vietnamese.show();
+    written = written && render(vietnamese, lightPalette(), outputDir + u"/panel-light-vi.png"_s);
     simulator.terminate();
     simulator.waitForFinished(3000);
     return written ? 0 : 1;

@@ -1,0 +1,174 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="vi_VN">
+<context>
+    <name>ConnectionsCard</name>
+    <message>
+        <source>Kết nối máy in</source>
+        <translation>Kết nối máy in</translation>
+    </message>
+    <message>
+        <source>Cấu hình máy in</source>
+        <translation>Cấu hình máy in</translation>
+    </message>
+</context>
+<context>
+    <name>DialogPrompts</name>
+    <message>
+        <source>Log files (*.log)</source>
+        <translation>Tệp nhật ký (*.log)</translation>
+    </message>
+    <message>
+        <source>Plain text (*.txt)</source>
+        <translation>Văn bản thuần (*.txt)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Đồng ý</translation>
+    </message>
+</context>
+<context>
+    <name>LinuxSharePicker</name>
+    <message>
+        <source>Email…</source>
+        <translation>Gửi qua email…</translation>
+    </message>
+    <message>
+        <source>Copy file</source>
+        <translation>Sao chép tệp</translation>
+    </message>
+    <message>
+        <source>Open with…</source>
+        <translation>Mở bằng…</translation>
+    </message>
+</context>
+<context>
+    <name>LogHeader</name>
+    <message>
+        <source>Export…</source>
+        <translation>Xuất…</translation>
+    </message>
+    <message>
+        <source>Share…</source>
+        <translation>Chia sẻ…</translation>
+    </message>
+    <message>
+        <source>Log</source>
+        <translation>Nhật ký</translation>
+    </message>
+    <message>
+        <source>Open in Console</source>
+        <translation>Mở trong Console</translation>
+    </message>
+    <message>
+        <source>Reveal in Finder</source>
+        <translation>Hiện trong Finder</translation>
+    </message>
+</context>
+<context>
+    <name>LogTailer</name>
+    <message>
+        <source>Export Korvel Printer Log</source>
+        <translation>Xuất nhật ký Korvel Printer</translation>
+    </message>
+    <message>
+        <source>Export failed: </source>
+        <translation>Xuất nhật ký không thành công: </translation>
+    </message>
+    <message>
+        <source>Could not prepare log for sharing: </source>
+        <translation>Không chuẩn bị được nhật ký để chia sẻ: </translation>
+    </message>
+</context>
+<context>
+    <name>LogView</name>
+    <message>
+        <source>Waiting for log output…</source>
+        <translation>Đang chờ nhật ký…</translation>
+    </message>
+</context>
+<context>
+    <name>PanelTexts</name>
+    <message>
+        <source>Health endpoint OK</source>
+        <translation>API phản hồi bình thường</translation>
+    </message>
+    <message>
+        <source>Health endpoint not reachable</source>
+        <translation>API không phản hồi</translation>
+    </message>
+    <message>
+        <source>Chưa chọn</source>
+        <translation>Chưa chọn</translation>
+    </message>
+    <message>
+        <source>đảo tem</source>
+        <translation>đảo tem</translation>
+    </message>
+    <message>
+        <source>Không đọc được cấu hình: %1</source>
+        <translation>Không đọc được cấu hình: %1</translation>
+    </message>
+    <message>
+        <source>Could not fetch printers: </source>
+        <translation>Không lấy được danh sách máy in: </translation>
+    </message>
+    <message>
+        <source>Loading…</source>
+        <translation>Đang tải…</translation>
+    </message>
+    <message>
+        <source>No printers detected. Add one via System Settings → Printers, or `lpadmin -p NAME -E -v usb://… -m raw`.</source>
+        <translation>Chưa thấy máy in nào. Hãy thêm máy in trong Cài đặt hệ thống → Máy in, hoặc bằng lệnh `lpadmin -p NAME -E -v usb://… -m raw`.</translation>
+    </message>
+</context>
+<context>
+    <name>PopoverView</name>
+    <message>
+        <source>Korvel Printer</source>
+        <translation>Korvel Printer</translation>
+    </message>
+    <message>
+        <source>API :9020</source>
+        <translation>API :9020</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Thoát</translation>
+    </message>
+    <message>
+        <source>just now</source>
+        <translation>vừa xong</translation>
+    </message>
+    <message>
+        <source>s ago</source>
+        <translation> giây trước</translation>
+    </message>
+    <message>
+        <source>m ago</source>
+        <translation> phút trước</translation>
+    </message>
+    <message>
+        <source>h ago</source>
+        <translation> giờ trước</translation>
+    </message>
+</context>
+<context>
+    <name>PrinterSection</name>
+    <message>
+        <source>Refresh</source>
+        <translation>Làm mới</translation>
+    </message>
+    <message>
+        <source>Printers</source>
+        <translation>Máy in</translation>
+    </message>
+</context>
+<context>
+    <name>StatusCard</name>
+    <message>
+        <source>Restart</source>
+        <translation>Khởi động lại</translation>
+    </message>
+</context>
+</TS>
