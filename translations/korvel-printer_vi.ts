@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="vi_VN">
 <context>
+    <name>AppDelegate</name>
+    <message>
+        <source>Korvel Printer: print service stopped</source>
+        <translation>Korvel Printer: dịch vụ in đã dừng</translation>
+    </message>
+</context>
+<context>
     <name>ConnectionsCard</name>
     <message>
         <source>Kết nối máy in</source>
@@ -25,6 +32,13 @@
     <message>
         <source>OK</source>
         <translation>Đồng ý</translation>
+    </message>
+</context>
+<context>
+    <name>FreedesktopNotifier</name>
+    <message>
+        <source>Open</source>
+        <translation>Mở</translation>
     </message>
 </context>
 <context>
@@ -63,6 +77,14 @@
     <message>
         <source>Reveal in Finder</source>
         <translation>Hiện trong Finder</translation>
+    </message>
+    <message>
+        <source>Open Log</source>
+        <translation>Mở nhật ký</translation>
+    </message>
+    <message>
+        <source>Open Containing Folder</source>
+        <translation>Mở thư mục chứa</translation>
     </message>
 </context>
 <context>

@@ -235,7 +235,7 @@ private Q_SLOTS:
                                   FallPolicy::settleMs + 1000);
         m_notifier->click();
         QVERIFY(m_popover->isShown());
-        QTRY_COMPARE(m_item->toolTip, u"Korvel Printer — Running (pid 4242)"_s);
+        QTRY_COMPARE(m_item->toolTip, u"Korvel Printer — Running (pid 412)"_s);
         QCOMPARE(m_item->badge, ServiceState::Kind::running);
         QCOMPARE(m_notifier->shown.size(), 1);
     }

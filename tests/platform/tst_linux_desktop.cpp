@@ -244,8 +244,8 @@ private Q_SLOTS:
         daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
         QVERIFY(daemon.waitForReadyRead(5000));
         const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
-        QDBusConnection service = QDBusConnection::connectToBus(address, u"service"_s);
-        QDBusConnection app = QDBusConnection::connectToBus(address, u"app"_s);
+        QDBusConnection service = QDBusConnection::connectToBus(address, u"notificationService"_s);
+        QDBusConnection app = QDBusConnection::connectToBus(address, u"notifiedApp"_s);
         // Lets the service's answer reach the notifier: each connection keeps its order.
         const auto settle = [&] {
             service.interface()->isServiceRegistered(u"x"_s);
