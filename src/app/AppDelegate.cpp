@@ -31,7 +31,7 @@ AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform
     , m_serviceStatus(serviceLabel, serviceTools(environment))
     , m_printerList(environment.daemonBase + DaemonAddress::printersPath)
     , m_configSummary(environment.daemonBase + DaemonAddress::configPath)
-    , m_configWindow(platform.makeConfigPage,
+    , m_configWindow(environment.configHelperPath, makeUserPrompts(),
                      QUrl(environment.daemonBase + DaemonAddress::pagePath))
     , m_environment(environment)
     , m_platform(std::move(platform))

@@ -29,11 +29,14 @@ AppEnvironment AppEnvironment::standard()
     AppEnvironment environment;
     environment.bundleIconPath = bundleResource(u"AppIcon.icns"_s);
     environment.workingDirectory = QDir::currentPath();
+    // Beside the app in the build tree and in the bundle; in libexec once installed. When
+    // neither exists, the installed path is the one the failure names.
     const QString appDir = QCoreApplication::applicationDirPath();
-    environment.pageModuleDirs = {
-        appDir, QDir::cleanPath(appDir + "/../" KORVEL_INSTALL_LIBDIR "/korvel-printer"_L1)};
-#ifdef Q_OS_MACOS
-    environment.pageModuleDirs.append(QDir::cleanPath(appDir + "/../PlugIns"_L1));
-#endif
+    const QString besideApp = appDir + "/korvel-printer-config"_L1;
+    environment.configHelperPath =
+        QFileInfo::exists(besideApp)
+            ? besideApp
+            : QDir::cleanPath(appDir + "/../" KORVEL_INSTALL_LIBEXECDIR
+                                       "/korvel-printer/korvel-printer-config"_L1);
     return environment;
 }

@@ -18,8 +18,8 @@ struct AppEnvironment
     // "AppIcon.icns" in the application bundle's resources; absent without a bundle.
     std::optional<QString> bundleIconPath;
     QString workingDirectory;
-    // Where the web page module may be, searched in order.
-    QStringList pageModuleDirs;
+    // The program that hosts the configuration window.
+    QString configHelperPath;
 
     static AppEnvironment standard();
 };

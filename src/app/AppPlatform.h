@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/ConfigPageModule.h"
 #include "app/Popover.h"
 #include "app/PopoverContent.h"
 #include "app/StatusItem.h"
@@ -14,5 +13,4 @@ struct AppPlatform
 {
     std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
     std::function<std::unique_ptr<Popover>(const PopoverContent &)> makePopover;
-    ConfigPageFactory makeConfigPage;
 };

@@ -31,7 +31,6 @@ class TestAppDelegate : public QObject
     FakeStatusItem *m_item = nullptr;
     FakePopover *m_popover = nullptr;
     std::function<void()> m_openConfig;
-    int m_pagesMade = 0;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
@@ -50,10 +49,6 @@ class TestAppDelegate : public QObject
             m_openConfig = content.openConfig;
             return makeKept(m_popover);
         };
-        platform.makeConfigPage = [this](QWidget *) {
-            ++m_pagesMade;
-            return std::make_unique<FakePageView>();
-        };
         auto delegate = std::make_unique<AppDelegate>(environment, std::move(platform));
         delegate->applicationDidFinishLaunching();
         return delegate;
@@ -67,6 +62,7 @@ class TestAppDelegate : public QObject
         environment.launchctlPath = path(u"launchctl"_s);
         environment.osascriptPath = path(u"osascript"_s);
         environment.workingDirectory = path(u"nowhere"_s);
+        environment.configHelperPath = path(u"config-helper"_s);
         return environment;
     }
 
@@ -124,7 +120,6 @@ private Q_SLOTS:
         QVERIFY(delegate->logTailer().lines().isEmpty());
         expectRunning(*delegate, 0);
         QVERIFY(!m_popover->isShown());
-        QCOMPARE(m_pagesMade, 0);
 
         m_item->click();
         QVERIFY(m_popover->isShown());
@@ -221,15 +216,17 @@ private Q_SLOTS:
             QCOMPARE(m_item->image->deviceIndependentSize(), QSizeF(18, 18));
     }
 
-    void openConfigShowsTheWindowUntilTheDelegateIsGone()
+    void openConfigStartsTheHelperUntilTheDelegateIsGone()
     {
+        writeFile(u"config-helper"_s, "#!/bin/sh\necho >> \"$0.runs\"\nexec cat >/dev/null\n");
         auto delegate = launch(environment());
         m_openConfig();
-        QVERIFY(delegate->configWindow().window()->isVisible());
-        QCOMPARE(m_pagesMade, 1);
+        QTRY_VERIFY(delegate->configWindow().helperPid() != 0);
         delegate.reset();
         m_openConfig();
-        QCOMPARE(m_pagesMade, 1);
+        QFile runs(path(u"config-helper.runs"_s));
+        QVERIFY(runs.open(QIODevice::ReadOnly));
+        QCOMPARE(runs.readAll(), QByteArray("\n"));
     }
 };
 

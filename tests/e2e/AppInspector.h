@@ -8,7 +8,7 @@ class AppDelegate;
 
 // Answers every connection on a local socket with one JSON snapshot of what the app shows: the
 // visible windows with their texts and global geometries, the popover, the tray icon and the
-// configuration page. It lets a script outside the process check the screen.
+// configuration helper's process id. It lets a script outside the process check the screen.
 class AppInspector : public QObject
 {
     Q_OBJECT

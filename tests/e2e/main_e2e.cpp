@@ -14,7 +14,6 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
-    prepareApplication();
     QApplication app(argc, argv);
 
     QCommandLineParser parser;
@@ -36,7 +35,7 @@ int main(int argc, char *argv[])
         environment.osascriptPath = parser.value(osascript);
     if (parser.isSet(log))
         environment.logPath = parser.value(log);
-    environment.pageModuleDirs.append(QStringLiteral(KORVEL_WEBPAGE_DIR));
+    environment.configHelperPath = QStringLiteral(KORVEL_CONFIG_HELPER);
 
     std::unique_ptr<AppInspector> inspector;
     return runTrayApp(app, environment, [&](AppDelegate &delegate) {
