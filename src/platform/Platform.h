@@ -10,3 +10,5 @@
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration();
 std::unique_ptr<SharePicker> makeSharePicker();
 std::shared_ptr<UserPrompts> makeUserPrompts();
+// Hands memory the allocator keeps after a one-off burst back to the system.
+void releaseFreedMemory();

@@ -95,7 +95,11 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
 bool AppInspector::eventFilter(QObject *watched, QEvent *event)
 {
     // Children paint after the window's own event; the queued call runs once all of it is done.
-    if (event->type() == QEvent::Paint) {
+    // Only the first paint after showing counts: later ones are the data arriving.
+    if (event->type() == QEvent::Show)
+        m_awaitingPaint = true;
+    if (event->type() == QEvent::Paint && m_awaitingPaint) {
+        m_awaitingPaint = false;
         QTimer::singleShot(0, this, [this] { m_popoverPaintedAtMs = monotonicMs(); });
     }
     return QObject::eventFilter(watched, event);

@@ -27,7 +27,8 @@ private:
 
     AppDelegate &m_delegate;
     QLocalServer m_server;
-    // When the popover last finished painting, on the system's monotonic clock, so a script
-    // can time a click to the painted panel.
+    // When the popover last finished its first paint after showing, on the system's monotonic
+    // clock, so a script can time a click to the painted panel.
     qint64 m_popoverPaintedAtMs = 0;
+    bool m_awaitingPaint = false;
 };

@@ -62,10 +62,10 @@ class Session:
         self.env.update(LC_ALL="C.UTF-8", XDG_RUNTIME_DIR=work)
         os.chmod(work, 0o700)
 
-    def start(self, name, args, **kwargs):
+    def start(self, name, args, env=None, **kwargs):
         with open(os.path.join(self.work, name + ".log"), "wb") as log:
-            process = subprocess.Popen(args, stdout=log, stderr=subprocess.STDOUT, env=self.env,
-                                       start_new_session=True, **kwargs)
+            process = subprocess.Popen(args, stdout=log, stderr=subprocess.STDOUT,
+                                       env=env or self.env, start_new_session=True, **kwargs)
         self.processes.append((name, process))
         return process
 

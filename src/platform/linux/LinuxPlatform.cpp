@@ -3,6 +3,8 @@
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
 
+#include <malloc.h>
+
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration()
 {
     return std::make_shared<LinuxDesktopIntegration>();
@@ -16,4 +18,9 @@ std::unique_ptr<SharePicker> makeSharePicker()
 std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
+}
+
+void releaseFreedMemory()
+{
+    malloc_trim(0);
 }

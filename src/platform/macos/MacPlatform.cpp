@@ -3,6 +3,8 @@
 #include "platform/macos/MacDesktopIntegration.h"
 #include "platform/macos/MacSharePicker.h"
 
+#include <malloc/malloc.h>
+
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration()
 {
     return std::make_shared<MacDesktopIntegration>();
@@ -16,4 +18,10 @@ std::unique_ptr<SharePicker> makeSharePicker()
 std::shared_ptr<UserPrompts> makeUserPrompts()
 {
     return std::make_shared<DialogPrompts>();
+}
+
+// Unverified: no Mac to build on.
+void releaseFreedMemory()
+{
+    malloc_zone_pressure_relief(nullptr, 0);
 }
