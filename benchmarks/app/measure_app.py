@@ -1,11 +1,15 @@
 #!/usr/bin/python3
-"""Measures korvel-printer-e2e under Xvfb with a tray host and an idle simulator: memory at rest
-and open, CPU ticks closed and open, click-to-painted time, and whether the browser engine is
-mapped before the configuration window first opens. Prints the figures; checks nothing."""
+"""Measures korvel-printer-e2e under one Xvfb with a tray host and an idle simulator, beside
+Syncthing Tray (Debian's syncthingtray, installed on demand when run as root) and a bare Qt tray
+program: memory at rest, memory after the configuration window was opened and closed, CPU ticks
+closed and open, click-to-painted times, and whether Mesa or the browser engine was ever mapped
+into the app. Prints the figures; checks nothing."""
 
 import argparse
 import os
+import shutil
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -13,6 +17,8 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
                                 "e2e"))
 import e2e_tray as e2e  # noqa: E402
+
+SETTLE = 10
 
 
 def rss_mb(pid):
@@ -36,87 +42,156 @@ def ticks_over(pid, seconds):
     return cpu_ticks(pid) - start
 
 
-def engine_mapped(pid):
-    with open(f"/proc/{pid}/maps") as maps:
-        return "libQt6WebEngineCore" in maps.read()
+def syncthing_tray():
+    """The syncthingtray program, installed from Debian first when missing and we may."""
+    if not shutil.which("syncthingtray") and os.geteuid() == 0:
+        print("installing syncthingtray from Debian ...", flush=True)
+        subprocess.run(["apt-get", "install", "-y", "-q", "syncthingtray"],
+                       env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"),
+                       stdout=subprocess.DEVNULL, check=False)
+    return shutil.which("syncthingtray")
 
 
-def click_to_painted(session, app, centre):
-    before = time.monotonic()
-    e2e.click(session, *centre)
+class Korvel:
+    """One run of the app, with its inspection socket."""
 
-    def painted():
-        snapshot = app.snapshot()
-        painted_at = snapshot["popoverPaintedAtMs"] / 1000
-        return painted_at if snapshot["popoverShown"] and painted_at > before else None
+    def __init__(self, args, session, base, bus, name):
+        socket_path = os.path.join(session.work, name + ".sock")
+        self.process = session.start(name, [
+            args.app, "--daemon-base", base, "--system-bus", bus, "--log", os.path.join(session.work, "daemon.log"), "--inspect",
+            socket_path], cwd=args.source_dir)
+        self.session = session
+        self.app = e2e.App(session, socket_path)
+        e2e.wait_for("the tray icon", lambda: e2e.tray_icon(session), 15)
+        e2e.wait_for("the inspection socket", self.app.snapshot, 10)
+        self.heavy = set()
 
-    return (e2e.wait_for("the panel to paint", painted, 5) - before) * 1000
+    def icon_centre(self):
+        # Looked up each time: the tray moves the icon when its neighbours come and go.
+        x, y, width, height = e2e.tray_icon(self.session)
+        return x + width // 2, y + height // 2
 
+    def note_libraries(self):
+        self.heavy.update(e2e.heavy_libraries(self.process.pid))
 
-def close(session, app, centre):
-    e2e.click(session, *centre)
-    e2e.wait_for("the popover to close", lambda: app.popover_state(False), 3)
-    time.sleep(0.7)
+    def click_to_painted(self):
+        centre = self.icon_centre()
+        before = time.monotonic()
+        e2e.click(self.session, *centre)
+
+        def painted():
+            snapshot = self.app.snapshot()
+            painted_at = snapshot["popoverPaintedAtMs"] / 1000
+            return painted_at if snapshot["popoverShown"] and painted_at > before else None
+
+        return (e2e.wait_for("the panel to paint", painted, 5) - before) * 1000
+
+    def close_panel(self):
+        e2e.click(self.session, *self.icon_centre())
+        e2e.wait_for("the popover to close", lambda: self.app.popover_state(False), 3)
+        time.sleep(0.7)
+
+    def open_and_close_config(self):
+        button = self.app.widget(self.app.popover(), "openConfigButton")
+        x, y, width, height = button["geometry"]
+        e2e.click(self.session, x + width - 8, y + height // 2)
+        windows = e2e.wait_for("the configuration window",
+                               lambda: e2e.config_windows(self.session), 30)
+        e2e.wait_for("the page", lambda: e2e.page_requests(self.session) >= 1, 30)
+        time.sleep(2)
+        self.note_libraries()
+        e2e.close_window(self.session, windows[0][0])
+        e2e.wait_for("the helper to end", lambda: not self.app.snapshot()["configHelperPid"], 10)
 
 
 def measure(args, session):
     work = session.work
     e2e.start_display(session)
-    e2e.start_tray(session)
-    log_path = os.path.join(work, "daemon.log")
-    process = session.start("sim", ["/usr/bin/python3", args.sim, "--port", "0", "--log", log_path,
-                                    "--log-interval", "0"])
+    e2e.start_xembed_tray(session)
+    session.start("sim-0", ["/usr/bin/python3", args.sim, "--port", "0", "--log",
+                            os.path.join(work, "daemon.log"), "--log-interval", "0"])
     port = int(e2e.wait_for("the simulator", lambda: e2e.re.search(
-        r"listening on 127\.0\.0\.1:(\d+)", session.log_tail("sim")), 10).group(1))
-    bus, _ = e2e.start_service_manager(session, args.fake_systemd, process.pid)
-    socket_path = os.path.join(work, "inspect.sock")
-    app_process = session.start("app", [
-        args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", bus,
-        "--log", log_path, "--inspect", socket_path], cwd=args.source_dir)
-    pid = app_process.pid
-    app = e2e.App(session, socket_path)
-    icon = e2e.wait_for("the tray icon", lambda: e2e.tray_icon(session), 15)
-    e2e.wait_for("the inspection socket", app.snapshot, 10)
-    centre = (icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
-    del process
+        r"listening on 127\.0\.0\.1:(\d+)", session.log_tail("sim-0")), 10).group(1))
+    base = f"http://127.0.0.1:{port}"
+    bus, _ = e2e.start_service_manager(session, args.fake_systemd, os.getpid())
 
-    time.sleep(10)
-    print(f"RSS closed, 10 s after start:       {rss_mb(pid):7.1f} MB")
-    print(f"CPU ticks over 20 s closed:          {ticks_over(pid, 20):5d}")
+    # The three tray programs side by side, each measured 10 s after its start.
+    bare = session.start("bare", [args.bare])
+    syncthing_path = syncthing_tray()
+    syncthing = None
+    if syncthing_path:
+        home = os.path.join(work, "home")
+        os.makedirs(home)
+        syncthing = session.start("syncthingtray", [syncthing_path], env=dict(
+            session.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config")))
+    korvel = Korvel(args, session, base, bus, "app-0")
+    time.sleep(SETTLE)
+    ours = rss_mb(korvel.process.pid)
+    bare_rss = rss_mb(bare.pid)
+    peer = rss_mb(syncthing.pid) if syncthing and syncthing.poll() is None else None
+    korvel.note_libraries()
+    print(f"RSS closed, {SETTLE} s after start:")
+    print(f"  Korvel Printer                   {ours:7.1f} MB")
+    if peer:
+        print(f"  Syncthing Tray                   {peer:7.1f} MB")
+        print(f"  ratio to Syncthing Tray          {ours / peer:7.2f}   (target <= 0.3)")
+    else:
+        print("  Syncthing Tray                   not available (run as root to install it)")
+    print(f"  bare Qt tray + popup             {bare_rss:7.1f} MB")
+    print(f"  ratio to the bare Qt tray        {ours / bare_rss:7.2f}   (target <= 1.5)")
+    for process in (bare, syncthing):
+        if process:
+            session.stop(process)
 
-    times = []
+    print(f"CPU ticks over 20 s closed:        {ticks_over(korvel.process.pid, 20):5d}   "
+          "(target 0)")
+    first = [korvel.click_to_painted()]
+    korvel.note_libraries()
+    time.sleep(1)
+    korvel.close_panel()
+    later = []
     for _ in range(args.opens):
-        times.append(click_to_painted(session, app, centre))
+        later.append(korvel.click_to_painted())
         time.sleep(1)
-        close(session, app, centre)
-    print(f"click -> panel painted, first:       {times[0]:7.1f} ms")
-    print(f"click -> panel painted, median/max of the next {len(times) - 1}: "
-          f"{statistics.median(times[1:]):.1f} / {max(times[1:]):.1f} ms")
+        korvel.close_panel()
 
-    e2e.click(session, *centre)
-    e2e.wait_for("the popover to open", lambda: app.popover_state(True), 3)
+    korvel.click_to_painted()
     time.sleep(3)
-    print(f"RSS with the panel open:             {rss_mb(pid):7.1f} MB")
-    print(f"CPU ticks over 20 s open:            {ticks_over(pid, 20):5d}")
-    print(f"web engine mapped before the config window: {engine_mapped(pid)}")
+    print(f"RSS with the panel open:           {rss_mb(korvel.process.pid):7.1f} MB")
+    print(f"CPU ticks over 20 s open:          {ticks_over(korvel.process.pid, 20):5d}")
+    korvel.open_and_close_config()
+    time.sleep(SETTLE)
+    after = rss_mb(korvel.process.pid)
+    korvel.note_libraries()
+    print(f"RSS {SETTLE} s after the configuration window was opened and closed: "
+          f"{after:.1f} MB ({after - ours:+.1f} MB; target within 5 MB of closed)")
+    session.stop(korvel.process)
 
-    button = app.widget(app.popover(), "openConfigButton")
-    x, y, width, height = button["geometry"]
-    e2e.click(session, x + width // 2, y + height // 2)
-    e2e.wait_for("the config page", lambda: app.snapshot()["config"].get("title"), 30)
-    time.sleep(2)
-    print(f"web engine mapped after it opened:   {engine_mapped(pid)}")
-    print(f"RSS with the config window open:     {rss_mb(pid):7.1f} MB (app process only)")
+    # The first open again on fresh starts.
+    for run in range(1, args.fresh):
+        korvel = Korvel(args, session, base, bus, f"app-{run}")
+        time.sleep(2)
+        first.append(korvel.click_to_painted())
+        korvel.note_libraries()
+        session.stop(korvel.process)
+    print(f"click -> panel painted, first open (median of {len(first)} fresh starts): "
+          f"{statistics.median(first):.1f} ms (target <= 50; each: "
+          f"{', '.join(f'{t:.0f}' for t in first)})")
+    print(f"click -> panel painted, later opens (median / max of {len(later)}): "
+          f"{statistics.median(later):.1f} / {max(later):.1f} ms")
+    print(f"Mesa or browser engine ever mapped in the app: {sorted(korvel.heavy) or 'no'}")
     print(f"clock ticks per second: {os.sysconf('SC_CLK_TCK')}")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--app", required=True)
+    parser.add_argument("--bare", required=True, help="the bare Qt tray program")
     parser.add_argument("--sim", required=True)
     parser.add_argument("--fake-systemd", required=True)
     parser.add_argument("--source-dir", required=True)
-    parser.add_argument("--opens", type=int, default=6)
+    parser.add_argument("--opens", type=int, default=5, help="later opens to time")
+    parser.add_argument("--fresh", type=int, default=5, help="fresh starts for the first open")
     args = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix="korvel-measure-") as work:
         session = e2e.Session(work)
@@ -124,7 +199,7 @@ def main():
             measure(args, session)
             return 0
         except e2e.Failure as failure:
-            print(f"FAIL: {failure}\n" + session.log_tail("app", 30))
+            print(f"FAIL: {failure}\n" + session.log_tail("app-0", 30))
             return 1
         finally:
             session.stop_all()

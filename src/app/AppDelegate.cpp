@@ -22,7 +22,7 @@ AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform
                       QUrl(environment.daemonBase + DaemonAddress::healthPath))
     , m_printerList(environment.daemonBase + DaemonAddress::printersPath)
     , m_configSummary(environment.daemonBase + DaemonAddress::configPath)
-    , m_configWindow(platform.makeConfigPage,
+    , m_configWindow(environment.configHelperPath, makeUserPrompts(),
                      QUrl(environment.daemonBase + DaemonAddress::pagePath))
     , m_environment(environment)
     , m_platform(std::move(platform))

@@ -33,12 +33,15 @@ AppEnvironment AppEnvironment::standard()
     environment.serviceControl = makeServiceControl();
     environment.bundleIconPath = bundleResource(u"AppIcon.icns"_s);
     environment.workingDirectory = QDir::currentPath();
+    // Beside the app in the build tree and in the bundle; in libexec once installed. When
+    // neither exists, the installed path is the one the failure names.
     const QString appDir = QCoreApplication::applicationDirPath();
-    environment.pageModuleDirs = {
-        appDir, QDir::cleanPath(appDir + "/../" KORVEL_INSTALL_LIBDIR "/korvel-printer"_L1)};
+    const QString besideApp = appDir + "/korvel-printer-config"_L1;
+    environment.configHelperPath =
+        QFileInfo::exists(besideApp)
+            ? besideApp
+            : QDir::cleanPath(appDir + "/../" KORVEL_INSTALL_LIBEXECDIR
+                                       "/korvel-printer/korvel-printer-config"_L1);
     environment.instanceName = SingleInstance::standardName();
-#ifdef Q_OS_MACOS
-    environment.pageModuleDirs.append(QDir::cleanPath(appDir + "/../PlugIns"_L1));
-#endif
     return environment;
 }

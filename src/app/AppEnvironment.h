@@ -20,8 +20,8 @@ struct AppEnvironment
     // "AppIcon.icns" in the application bundle's resources; absent without a bundle.
     std::optional<QString> bundleIconPath;
     QString workingDirectory;
-    // Where the web page module may be, searched in order.
-    QStringList pageModuleDirs;
+    // The program that hosts the configuration window.
+    QString configHelperPath;
     // The local socket that keeps one instance per user and display.
     QString instanceName;
 

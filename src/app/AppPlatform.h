@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/ConfigPageModule.h"
 #include "app/Popover.h"
 #include "app/PopoverContent.h"
 #include "app/StatusItem.h"
@@ -15,7 +14,6 @@ struct AppPlatform
 {
     std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
     std::function<std::unique_ptr<Popover>(const PopoverContent &)> makePopover;
-    ConfigPageFactory makeConfigPage;
     // Gets the tray's own balloon as fallback. Missing, or making nothing, where the edition
     // keeps a static icon (macOS): then the icon shows no state and nothing is notified.
     std::function<std::unique_ptr<Notifier>(

@@ -13,13 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-void prepareApplication()
-{
-    // The web engine, loaded only when the configuration window first opens, shares OpenGL
-    // contexts with the app, which can only be arranged before the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-
 int runTrayApp(QApplication &app, const AppEnvironment &environment,
                const std::function<void(AppDelegate &)> &launched)
 {
@@ -38,7 +31,6 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
     platform.makePopover = [](const PopoverContent &content) {
         return std::make_unique<PopupPopover>(content);
     };
-    platform.makeConfigPage = configPageModuleFactory(environment.pageModuleDirs);
     platform.makeNotifier = makeNotifier;
 
     AppDelegate delegate(environment, std::move(platform));

@@ -6,9 +6,6 @@ class AppDelegate;
 class QApplication;
 struct AppEnvironment;
 
-// Settings that must be in place before the application object exists.
-void prepareApplication();
-
 // Runs the tray app with `environment` until Quit, or hands over to the instance already running
 // and returns 0 at once. `launched` sees the delegate once its status item and popover exist.
 int runTrayApp(QApplication &app, const AppEnvironment &environment,

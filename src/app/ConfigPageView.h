@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QString>
 #include <QUrl>
+#include <functional>
 
 class QWidget;
 
-// The web view that shows the daemon's configuration page. It lives in a module loaded on first
-// use, so the browser engine costs nothing until the window is first opened.
+// The web view that shows the daemon's configuration page, behind an interface so the window
+// around it can be exercised without a browser engine.
 class ConfigPageView
 {
 public:
@@ -16,10 +16,6 @@ public:
     virtual void load(const QUrl &url) = 0;
     // Abandons a load still under way; nothing happens when none is.
     virtual void stop() = 0;
-    virtual QUrl url() const = 0;
-    virtual QString title() const = 0;
+    // `finished` runs each time a navigation ends, whether it loaded or failed.
+    virtual void onLoadFinished(std::function<void()> finished) = 0;
 };
-
-// The module's one export, looked up by name.
-using MakeConfigPageView = ConfigPageView *(*)(QWidget *parent);
-inline constexpr char makeConfigPageViewSymbol[] = "korvel_make_config_page_view";

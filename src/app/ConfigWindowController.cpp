@@ -1,74 +1,83 @@
 #include "app/ConfigWindowController.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QScreen>
-#include <QVBoxLayout>
-#include <QWidget>
-
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr QSize windowSize{720, 640};
-constexpr std::chrono::seconds loadTimeout{60};
+constexpr int quitWaitMs = 3000;
+constexpr qint64 maxLine = 4096;
 
 } // namespace
 
-ConfigWindowController::ConfigWindowController(ConfigPageFactory makePage, const QUrl &url,
-                                               QObject *parent)
+ConfigWindowController::ConfigWindowController(const QString &helperPath,
+                                               std::shared_ptr<UserPrompts> prompts,
+                                               const QUrl &url, QObject *parent)
     : QObject(parent)
+    , m_helperPath(helperPath)
+    , m_prompts(std::move(prompts))
     , m_url(url)
-    , m_makePage(std::move(makePage))
-    , m_window(std::make_unique<QWidget>())
+{}
+
+ConfigWindowController::~ConfigWindowController()
 {
-    m_window->setObjectName(u"configWindow"_s);
-    m_window->setWindowTitle(u"Korvel Printer — Cấu hình"_s);
-    m_window->resize(windowSize);
-    auto *layout = new QVBoxLayout(m_window.get());
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_loadTimeout.setSingleShot(true);
-    m_loadTimeout.setInterval(loadTimeout);
-    connect(&m_loadTimeout, &QTimer::timeout, this, [this] {
-        if (m_webView)
-            m_webView->stop();
-    });
+    if (!m_helper)
+        return;
+    m_helper->disconnect(this);
+    m_helper->closeWriteChannel();
+    if (!m_helper->waitForFinished(quitWaitMs)) {
+        m_helper->kill();
+        m_helper->waitForFinished(quitWaitMs);
+    }
 }
 
-void ConfigWindowController::createWebView()
+qint64 ConfigWindowController::helperPid() const
 {
-    m_webView = m_makePage ? m_makePage(m_window.get()) : nullptr;
-    QWidget *content = nullptr;
-    if (m_webView) {
-        content = m_webView->widget();
-    } else {
-        auto *message = new QLabel(
-            u"The configuration page cannot be shown: the web view component is missing."_s);
-        message->setObjectName(u"configPageMissing"_s);
-        message->setAlignment(Qt::AlignCenter);
-        message->setWordWrap(true);
-        content = message;
-    }
-    m_window->layout()->addWidget(content);
+    return m_helper ? m_helper->processId() : 0;
 }
 
 void ConfigWindowController::showConfig()
 {
-    if (!m_shownBefore) {
-        createWebView();
-        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect frame(QPoint(), m_window->size());
-            frame.moveCenter(screen->availableGeometry().center());
-            m_window->move(frame.topLeft());
-        }
-        m_shownBefore = true;
+    if (m_helper)
+        m_helper->write("show\n");
+    else
+        startHelper();
+}
+
+void ConfigWindowController::startHelper()
+{
+    auto *helper = new QProcess(this);
+    m_helper = helper;
+    // The engine's messages go where the app's go; only the geometry comes back to us.
+    helper->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(helper, &QProcess::readyReadStandardOutput, this, &ConfigWindowController::readHelper);
+    connect(helper, &QProcess::finished, this, &ConfigWindowController::helperGone);
+    connect(helper, &QProcess::errorOccurred, this, [this, helper](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        m_prompts->warn(u"Could not open the configuration page: "_s + helper->errorString());
+        helperGone();
+    });
+    QStringList arguments{u"--url"_s, m_url.toString()};
+    if (!m_geometry.isEmpty())
+        arguments << u"--geometry"_s << QString::fromLatin1(m_geometry.toBase64());
+    helper->start(m_helperPath, arguments);
+}
+
+void ConfigWindowController::readHelper()
+{
+    while (m_helper && m_helper->canReadLine()) {
+        const QByteArray line = m_helper->readLine(maxLine).trimmed();
+        if (line.startsWith("geometry "))
+            m_geometry = QByteArray::fromBase64(line.mid(9));
     }
-    if (m_webView) {
-        m_webView->load(m_url);
-        m_loadTimeout.start();
-    }
-    m_window->show();
-    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
-    m_window->raise();
-    m_window->activateWindow();
+}
+
+// A helper that ended, crashed or never started is replaced by the next showConfig().
+void ConfigWindowController::helperGone()
+{
+    if (!m_helper)
+        return;
+    readHelper();
+    m_helper->deleteLater();
+    m_helper = nullptr;
 }

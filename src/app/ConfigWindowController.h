@@ -1,41 +1,43 @@
 #pragma once
 
-#include "app/ConfigPageModule.h"
+#include "platform/UserPrompts.h"
 
+#include <QByteArray>
 #include <QObject>
-#include <QTimer>
+#include <QPointer>
+#include <QProcess>
 #include <QUrl>
-#include <QWidget>
 #include <memory>
 
-// The one window that shows the daemon's web configuration page. Made hidden at start-up and
-// reused: closing it only hides it, and every showConfig() reloads the page and brings it
-// to the front.
+// The one window that shows the daemon's web configuration page, hosted by the helper program
+// so that the browser engine never loads into the tray app and its memory goes when the window
+// closes. showConfig() starts the helper, or tells the running one to reload and come to the
+// front; the window's last geometry is kept here and handed to the next helper.
 class ConfigWindowController : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ConfigWindowController(
-        ConfigPageFactory makePage,
-        const QUrl &url = QUrl(QStringLiteral("http://127.0.0.1:9020/")),
-        QObject *parent = nullptr);
+    ConfigWindowController(const QString &helperPath, std::shared_ptr<UserPrompts> prompts,
+                           const QUrl &url = QUrl(QStringLiteral("http://127.0.0.1:9020/")),
+                           QObject *parent = nullptr);
+    // Ends the helper: it quits when its input closes, and is killed if it lingers.
+    ~ConfigWindowController() override;
 
     QUrl url() const { return m_url; }
-    QWidget *window() const { return m_window.get(); }
-    // The page view, made on the first showConfig(); null before, or when it cannot be made.
-    ConfigPageView *webView() const { return m_webView.get(); }
+    // The running helper's process id, or 0.
+    qint64 helperPid() const;
 
     void showConfig();
 
 private:
-    void createWebView();
+    void startHelper();
+    void readHelper();
+    void helperGone();
 
+    const QString m_helperPath;
+    const std::shared_ptr<UserPrompts> m_prompts;
     const QUrl m_url;
-    ConfigPageFactory m_makePage;
-    std::unique_ptr<QWidget> m_window;
-    // A child of the window, so declared after it: it goes first.
-    std::unique_ptr<ConfigPageView> m_webView;
-    bool m_shownBefore = false;
-    QTimer m_loadTimeout;
+    QPointer<QProcess> m_helper;
+    QByteArray m_geometry;
 };

@@ -17,6 +17,10 @@ PopupPopover::PopupPopover(const PopoverContent &content, QObject *parent)
                                  *content.configSummary, content.openConfig, *m_sharePicker);
     m_panel = std::make_unique<PopupPanel>(view);
     connect(m_panel.get(), &PopupPanel::outsidePress, this, &Popover::dismissedByOutsidePress);
+    // Painted once off screen at launch: the polish, layout, font loading and glyph rendering
+    // were most of the first open's time. The picture itself is not kept.
+    m_panel->grab();
+    releaseFreedMemory();
 }
 
 // The panel uses the share picker, so it goes first.

@@ -5,8 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-WebConfigPageView::WebConfigPageView(QWidget *parent)
-    : QWebEngineView(parent)
+WebConfigPageView::WebConfigPageView()
 {
     setObjectName(u"configPage"_s);
     // A profile must outlive its pages: as the page's child it goes after it.
@@ -16,7 +15,7 @@ WebConfigPageView::WebConfigPageView(QWidget *parent)
     setPage(page);
 }
 
-extern "C" Q_DECL_EXPORT ConfigPageView *korvel_make_config_page_view(QWidget *parent)
+void WebConfigPageView::onLoadFinished(std::function<void()> finished)
 {
-    return new WebConfigPageView(parent);
+    connect(this, &QWebEngineView::loadFinished, this, [finished](bool) { finished(); });
 }

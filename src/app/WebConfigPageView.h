@@ -4,18 +4,17 @@
 
 #include <QWebEngineView>
 
-// The configuration page in a browser engine view, on a private profile: the app keeps no
+// The configuration page in a browser engine view, on a private profile: the helper keeps no
 // cookies, cache or history on disk.
 class WebConfigPageView : public QWebEngineView, public ConfigPageView
 {
     Q_OBJECT
 
 public:
-    explicit WebConfigPageView(QWidget *parent);
+    WebConfigPageView();
 
     QWidget *widget() override { return this; }
     void load(const QUrl &url) override { QWebEngineView::load(url); }
     void stop() override { QWebEngineView::stop(); }
-    QUrl url() const override { return QWebEngineView::url(); }
-    QString title() const override { return QWebEngineView::title(); }
+    void onLoadFinished(std::function<void()> finished) override;
 };

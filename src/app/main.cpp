@@ -5,7 +5,6 @@
 
 int main(int argc, char *argv[])
 {
-    prepareApplication();
     QApplication app(argc, argv);
     return runTrayApp(app, AppEnvironment::standard());
 }

@@ -26,3 +26,6 @@ QString revealLogLabel();
 // service; none where the edition keeps a static icon (macOS).
 using TrayMessage = std::function<void(const QString &title, const QString &body)>;
 std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage);
+
+// Hands memory the allocator keeps after a one-off burst back to the system.
+void releaseFreedMemory();

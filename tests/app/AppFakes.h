@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/ConfigPageView.h"
 #include "app/Popover.h"
 #include "app/StatusItem.h"
 
@@ -58,17 +57,4 @@ public:
         shown = false;
         Q_EMIT dismissedByOutsidePress(globalPos);
     }
-};
-
-class FakePageView : public ConfigPageView
-{
-public:
-    QWidget view;
-    QList<QUrl> loads;
-
-    QWidget *widget() override { return &view; }
-    void load(const QUrl &url) override { loads.append(url); }
-    void stop() override {}
-    QUrl url() const override { return loads.isEmpty() ? QUrl() : loads.last(); }
-    QString title() const override { return {}; }
 };

@@ -34,7 +34,6 @@ class TestAppDelegate : public QObject
     FakePopover *m_popover = nullptr;
     FakeNotifier *m_notifier = nullptr;
     std::function<void()> m_openConfig;
-    int m_pagesMade = 0;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
@@ -51,10 +50,6 @@ class TestAppDelegate : public QObject
             m_openConfig = content.openConfig;
             return makeKept(m_popover);
         };
-        platform.makeConfigPage = [this](QWidget *) {
-            ++m_pagesMade;
-            return std::make_unique<FakePageView>();
-        };
         platform.makeNotifier = [this](auto) { return makeKept(m_notifier); };
         auto delegate = std::make_unique<AppDelegate>(environment, std::move(platform));
         delegate->applicationDidFinishLaunching();
@@ -68,6 +63,7 @@ class TestAppDelegate : public QObject
         environment.daemonBase = m_server.url(u""_s).toString();
         environment.serviceControl = m_control;
         environment.workingDirectory = path(u"nowhere"_s);
+        environment.configHelperPath = path(u"config-helper"_s);
         return environment;
     }
 
@@ -123,7 +119,6 @@ private Q_SLOTS:
         QVERIFY(delegate->logTailer().lines().isEmpty());
         expectRunning(*delegate, 0);
         QVERIFY(!m_popover->isShown());
-        QCOMPARE(m_pagesMade, 0);
 
         m_item->click();
         QVERIFY(m_popover->isShown());
@@ -240,15 +235,17 @@ private Q_SLOTS:
         QCOMPARE(m_notifier->shown.size(), 1);
     }
 
-    void openConfigShowsTheWindowUntilTheDelegateIsGone()
+    void openConfigStartsTheHelperUntilTheDelegateIsGone()
     {
+        writeFile(u"config-helper"_s, "#!/bin/sh\necho >> \"$0.runs\"\nexec cat >/dev/null\n");
         auto delegate = launch(environment());
         m_openConfig();
-        QVERIFY(delegate->configWindow().window()->isVisible());
-        QCOMPARE(m_pagesMade, 1);
+        QTRY_VERIFY(delegate->configWindow().helperPid() != 0);
         delegate.reset();
         m_openConfig();
-        QCOMPARE(m_pagesMade, 1);
+        QFile runs(path(u"config-helper.runs"_s));
+        QVERIFY(runs.open(QIODevice::ReadOnly));
+        QCOMPARE(runs.readAll(), QByteArray("\n"));
     }
 };
 

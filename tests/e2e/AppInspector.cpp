@@ -95,7 +95,11 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
 bool AppInspector::eventFilter(QObject *watched, QEvent *event)
 {
     // Children paint after the window's own event; the queued call runs once all of it is done.
-    if (event->type() == QEvent::Paint) {
+    // Only the first paint after showing counts: later ones are the data arriving.
+    if (event->type() == QEvent::Show)
+        m_awaitingPaint = true;
+    if (event->type() == QEvent::Paint && m_awaitingPaint) {
+        m_awaitingPaint = false;
         QTimer::singleShot(0, this, [this] { m_popoverPaintedAtMs = monotonicMs(); });
     }
     return QObject::eventFilter(watched, event);
@@ -114,17 +118,12 @@ QJsonObject AppInspector::snapshot() const
         if (window->isVisible())
             windows.append(windowJson(window));
     }
-    QJsonObject config{{u"windowVisible"_s, m_delegate.configWindow().window()->isVisible()}};
-    if (const ConfigPageView *page = m_delegate.configWindow().webView()) {
-        config.insert(u"url"_s, page->url().toString());
-        config.insert(u"title"_s, page->title());
-    }
     const StatusItem *item = m_delegate.statusItem();
     return {
         {u"windows"_s, windows},
         {u"popoverShown"_s, m_delegate.popover() && m_delegate.popover()->isShown()},
         {u"trayGeometry"_s, rectJson(item ? item->geometry() : QRect())},
-        {u"config"_s, config},
+        {u"configHelperPid"_s, m_delegate.configWindow().helperPid()},
         {u"popoverPaintedAtMs"_s, m_popoverPaintedAtMs},
         {u"pollingTimers"_s,
          QJsonObject{{u"logTailer"_s, activeTimers(m_delegate.logTailer())},

@@ -8,7 +8,7 @@ class AppDelegate;
 
 // Answers every connection on a local socket with one JSON snapshot of what the app shows: the
 // visible windows with their texts and global geometries, the popover, the tray icon and the
-// configuration page. It lets a script outside the process check the screen.
+// configuration helper's process id. It lets a script outside the process check the screen.
 class AppInspector : public QObject
 {
     Q_OBJECT
@@ -27,7 +27,8 @@ private:
 
     AppDelegate &m_delegate;
     QLocalServer m_server;
-    // When the popover last finished painting, on the system's monotonic clock, so a script
-    // can time a click to the painted panel.
+    // When the popover last finished its first paint after showing, on the system's monotonic
+    // clock, so a script can time a click to the painted panel.
     qint64 m_popoverPaintedAtMs = 0;
+    bool m_awaitingPaint = false;
 };

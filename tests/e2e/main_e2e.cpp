@@ -41,7 +41,6 @@ std::shared_ptr<ServiceControl> serviceControl(const QCommandLineParser &parser)
 
 int main(int argc, char *argv[])
 {
-    prepareApplication();
     QApplication app(argc, argv);
 
     QCommandLineParser parser;
@@ -58,7 +57,7 @@ int main(int argc, char *argv[])
     environment.serviceControl = serviceControl(parser);
     if (parser.isSet(log))
         environment.logPath = parser.value(log);
-    environment.pageModuleDirs.append(QStringLiteral(KORVEL_WEBPAGE_DIR));
+    environment.configHelperPath = QStringLiteral(KORVEL_CONFIG_HELPER);
 
     std::unique_ptr<AppInspector> inspector;
     return runTrayApp(app, environment, [&](AppDelegate &delegate) {

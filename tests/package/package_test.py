@@ -24,7 +24,7 @@ from e2e_tray import Failure, Session, check, click, screenshot, start_display, 
 EXPECTED_FILES = {
     "/etc/xdg/autostart/korvel-printer.desktop",
     "/usr/bin/korvel-printer",
-    "/usr/lib/x86_64-linux-gnu/korvel-printer/korvel_webpage.so",
+    "/usr/libexec/korvel-printer/korvel-printer-config",
     "/usr/share/applications/korvel-printer.desktop",
     "/usr/share/doc/korvel-printer/changelog.gz",
     "/usr/share/doc/korvel-printer/copyright",

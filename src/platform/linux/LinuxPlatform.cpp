@@ -9,6 +9,8 @@
 
 using namespace Qt::StringLiterals;
 
+#include <malloc.h>
+
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration()
 {
     return std::make_shared<LinuxDesktopIntegration>();
@@ -49,4 +51,9 @@ std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage)
 {
     return std::make_unique<FreedesktopNotifier>(QDBusConnection::sessionBus(),
                                                  std::move(trayMessage));
+}
+
+void releaseFreedMemory()
+{
+    malloc_trim(0);
 }
