@@ -31,6 +31,7 @@ AppEnvironment AppEnvironment::standard()
 {
     AppEnvironment environment;
     environment.serviceControl = makeServiceControl();
+    environment.makeServiceWatcher = &::makeServiceWatcher;
     environment.bundleIconPath = bundleResource(u"AppIcon.icns"_s);
     environment.workingDirectory = QDir::currentPath();
     const QString appDir = QCoreApplication::applicationDirPath();

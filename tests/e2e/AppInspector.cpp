@@ -90,12 +90,17 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
         if (window->objectName() == u"popover")
             window->installEventFilter(this);
     }
+    // The tray's own balloons, which stand in for notifications where no service shows them.
+    qApp->installEventFilter(this);
 }
 
 bool AppInspector::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Show &&
+        qstrcmp(watched->metaObject()->className(), "QBalloonTip") == 0)
+        ++m_trayMessages;
     // Children paint after the window's own event; the queued call runs once all of it is done.
-    if (event->type() == QEvent::Paint) {
+    if (event->type() == QEvent::Paint && watched->objectName() == u"popover") {
         QTimer::singleShot(0, this, [this] { m_popoverPaintedAtMs = monotonicMs(); });
     }
     return QObject::eventFilter(watched, event);
@@ -126,6 +131,7 @@ QJsonObject AppInspector::snapshot() const
         {u"trayGeometry"_s, rectJson(item ? item->geometry() : QRect())},
         {u"config"_s, config},
         {u"popoverPaintedAtMs"_s, m_popoverPaintedAtMs},
+        {u"trayMessages"_s, m_trayMessages},
         {u"pollingTimers"_s,
          QJsonObject{{u"logTailer"_s, activeTimers(m_delegate.logTailer())},
                      {u"serviceStatus"_s, activeTimers(m_delegate.serviceStatus())}}},

@@ -30,4 +30,5 @@ private:
     // When the popover last finished painting, on the system's monotonic clock, so a script
     // can time a click to the painted panel.
     qint64 m_popoverPaintedAtMs = 0;
+    int m_trayMessages = 0;
 };
