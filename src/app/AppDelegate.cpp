@@ -78,6 +78,16 @@ void AppDelegate::applicationDidFinishLaunching()
     });
     connect(&m_serviceStatus, &ServiceStatus::restartChecked, this,
             [this] { m_fallPolicy.restartChecked(); });
+
+    if (m_environment.makeServiceWatcher)
+        m_serviceWatcher = m_environment.makeServiceWatcher();
+    if (m_serviceWatcher)
+        m_serviceWatcher->start([this](const ServiceState &state) {
+            serviceStateObserved(state);
+            // The card shows it within moments, not at the next tick.
+            if (m_popover->isShown())
+                m_serviceStatus.checkNow();
+        });
 }
 
 void AppDelegate::configureStatusItemImage()

@@ -65,6 +65,7 @@ private:
     ToggleArbiter m_arbiter;
     QElapsedTimer m_clock;
     std::unique_ptr<Notifier> m_notifier;
+    std::unique_ptr<ServiceWatcher> m_serviceWatcher;
     FallPolicy m_fallPolicy;
     QTimer m_fallTimer;
 };

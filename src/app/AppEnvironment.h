@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -17,6 +18,8 @@ struct AppEnvironment
     QString daemonBase = DaemonAddress::base;
     // The service manager of the system built for (makeServiceControl).
     std::shared_ptr<ServiceControl> serviceControl;
+    // Makes the watch of that manager's signals (makeServiceWatcher); may make none.
+    std::function<std::unique_ptr<ServiceWatcher>()> makeServiceWatcher;
     // "AppIcon.icns" in the application bundle's resources; absent without a bundle.
     std::optional<QString> bundleIconPath;
     QString workingDirectory;

@@ -3,6 +3,7 @@
 #include "platform/DesktopIntegration.h"
 #include "platform/Notifier.h"
 #include "platform/ServiceControl.h"
+#include "platform/ServiceWatcher.h"
 #include "platform/SharePicker.h"
 #include "platform/UserPrompts.h"
 
@@ -15,6 +16,8 @@ std::shared_ptr<DesktopIntegration> makeDesktopIntegration();
 std::unique_ptr<SharePicker> makeSharePicker();
 std::shared_ptr<UserPrompts> makeUserPrompts();
 std::shared_ptr<ServiceControl> makeServiceControl();
+// None where the edition keeps a static icon (macOS).
+std::unique_ptr<ServiceWatcher> makeServiceWatcher();
 
 // Where this system's daemon writes its log.
 QString defaultLogPath();

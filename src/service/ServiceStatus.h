@@ -24,6 +24,8 @@ public:
     void start();
     // Stops the timer; a check already under way still publishes.
     void stop();
+    // One check at once, besides the timer's: news of a change from the service manager.
+    void checkNow() { check(); }
     // Restarts the service behind the system's authentication prompt, then checks once.
     // Reports nothing itself.
     void restart();

@@ -86,16 +86,20 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
     , m_delegate(delegate)
 {
     connect(&m_server, &QLocalServer::newConnection, this, &AppInspector::answer);
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == u"popover")
-            window->installEventFilter(this);
-    }
+    // App-wide: the popover's paints, and the tray's own balloons, which stand in for
+    // notifications where no service shows them.
+    qApp->installEventFilter(this);
 }
 
 bool AppInspector::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Show &&
+        qstrcmp(watched->metaObject()->className(), "QBalloonTip") == 0)
+        ++m_trayMessages;
     // Children paint after the window's own event; the queued call runs once all of it is done.
-    // Only the first paint after showing counts: later ones are the data arriving.
+    // Only the popover's first paint after showing counts: later ones are the data arriving.
+    if (watched->objectName() != u"popover")
+        return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Show)
         m_awaitingPaint = true;
     if (event->type() == QEvent::Paint && m_awaitingPaint) {
@@ -125,6 +129,7 @@ QJsonObject AppInspector::snapshot() const
         {u"trayGeometry"_s, rectJson(item ? item->geometry() : QRect())},
         {u"configHelperPid"_s, m_delegate.configWindow().helperPid()},
         {u"popoverPaintedAtMs"_s, m_popoverPaintedAtMs},
+        {u"trayMessages"_s, m_trayMessages},
         {u"pollingTimers"_s,
          QJsonObject{{u"logTailer"_s, activeTimers(m_delegate.logTailer())},
                      {u"serviceStatus"_s, activeTimers(m_delegate.serviceStatus())}}},

@@ -31,4 +31,5 @@ private:
     // clock, so a script can time a click to the painted panel.
     qint64 m_popoverPaintedAtMs = 0;
     bool m_awaitingPaint = false;
+    int m_trayMessages = 0;
 };

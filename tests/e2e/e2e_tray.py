@@ -186,6 +186,20 @@ def start_service_manager(session, fake, pid):
     return address, calls
 
 
+def set_unit(session, bus, active_state, pid):
+    """Changes the fake unit as systemd would on a stop or a start."""
+    x11(session, "dbus-send", "--bus=" + bus, "--print-reply", "--dest=org.freedesktop.systemd1",
+        "/org/freedesktop/systemd1", "org.korvel.Test.SetUnit", "string:loaded",
+        "string:" + active_state, "uint32:%d" % pid)
+
+
+def icon_pixels(session, icon):
+    """The tray icon's pixels as shown on the screen."""
+    x, y, width, height = icon
+    return subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
+                           "rgb:-"], env=session.env, check=True, capture_output=True).stdout
+
+
 class App:
     def __init__(self, session, socket_path):
         self.session = session
@@ -448,6 +462,34 @@ def run(args, session):
         print("all end-to-end checks passed")
         return
 
+    # With the panel closed the icon follows the unit's signals: badged within 1 s of the stop,
+    # one notification (the tray's balloon here: no notification service) once it has stayed
+    # down; clicking it opens the panel, whose card then follows a start at once rather than at
+    # its next 3 s check, and the plain icon returns.
+    click(session, *centre)
+    wait_for("the popover to close", lambda: app.popover_state(False), 3)
+    time.sleep(0.7)
+    plain = icon_pixels(session, icon)
+    messages = app.snapshot()["trayMessages"]
+    set_unit(session, bus, "failed", 0)
+    stopped_at = time.monotonic()
+    wait_for("the badge on the icon", lambda: icon_pixels(session, icon) != plain, 1)
+    print(f"badge shown {time.monotonic() - stopped_at:.2f} s after the stop")
+    screenshot(session, args.out, "service-stopped.png")
+    time.sleep(4)
+    snapshot = app.snapshot()
+    check(snapshot["trayMessages"] == messages + 1,
+          f"{snapshot['trayMessages'] - messages} notifications for one stop")
+    balloon = next((w for w in snapshot["windows"] if w["className"] == "QBalloonTip"), None)
+    check(balloon and "Stopped" in app.texts(balloon), f"the notification reads {balloon}")
+    x, y, width, height = balloon["geometry"]
+    click(session, x + width // 2, y + height // 2)
+    wait_for("the panel from the notification", lambda: app.popover_state(True), 3)
+    running = f"Running (pid {simulator.pid + 2})"
+    set_unit(session, bus, "active", simulator.pid + 2)
+    wait_for(f"{running!r} at once", lambda: running in app.texts(app.popover()), 1.5)
+    wait_for("the plain icon again", lambda: icon_pixels(session, icon) == plain, 1)
+
     # The configuration button opens the daemon's page in the helper's window.
     app_pid = next(process.pid for name, process in session.processes if name == "app")
     check(not heavy_libraries(app_pid), f"the app maps {heavy_libraries(app_pid)}")
@@ -537,9 +579,10 @@ def main():
     parser.add_argument("--tray", choices=["xembed", "sni"], default="xembed",
                         help="tray protocol and host to run against")
     args = parser.parse_args()
-    host = (["trayer"] if args.tray == "xembed" else
-            ["dbus-send", "status-notifier-watcher", "gtk-sni-tray-standalone"])
-    missing = [tool for tool in ["Xvfb", "xdotool", "xwininfo", "dbus-daemon"] + host if not shutil.which(tool)]
+    host = (["trayer", "import"] if args.tray == "xembed" else
+            ["status-notifier-watcher", "gtk-sni-tray-standalone"])
+    missing = [tool for tool in ["Xvfb", "xdotool", "xwininfo", "dbus-daemon", "dbus-send"] + host
+               if not shutil.which(tool)]
     if missing:
         print(f"FAIL: missing tools: {', '.join(missing)} (see scripts/lib/packages.txt)")
         return 1

@@ -5,6 +5,7 @@
 #include "app/AppEnvironment.h"
 #include "app/AppStartup.h"
 #include "platform/linux/SystemdServiceControl.h"
+#include "platform/linux/SystemdUnitWatcher.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -37,6 +38,13 @@ std::shared_ptr<ServiceControl> serviceControl(const QCommandLineParser &parser)
         busFor(parser, sessionBus, &QDBusConnection::sessionBus));
 }
 
+std::unique_ptr<ServiceWatcher> serviceWatcher(const QCommandLineParser &parser)
+{
+    return std::make_unique<SystemdUnitWatcher>(
+        busFor(parser, systemBus, &QDBusConnection::systemBus),
+        busFor(parser, sessionBus, &QDBusConnection::sessionBus));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -55,6 +63,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(daemonBase))
         environment.daemonBase = parser.value(daemonBase);
     environment.serviceControl = serviceControl(parser);
+    environment.makeServiceWatcher = [&parser] { return serviceWatcher(parser); };
     if (parser.isSet(log))
         environment.logPath = parser.value(log);
     environment.configHelperPath = QStringLiteral(KORVEL_CONFIG_HELPER);

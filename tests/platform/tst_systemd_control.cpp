@@ -1,4 +1,5 @@
 #include "platform/linux/SystemdServiceControl.h"
+#include "platform/linux/SystemdUnitWatcher.h"
 #include "service/ServiceStatus.h"
 
 #include <QProcess>
@@ -30,11 +31,7 @@ public:
         if (!m_daemon.waitForReadyRead(5000))
             qFatal("dbus-daemon did not start");
         address = QString::fromUtf8(m_daemon.readLine().trimmed());
-        m_manager.start(QStringLiteral(FAKE_SYSTEMD_MANAGER),
-                        QStringList{u"--address"_s, address, u"--record"_s, recordPath()} +
-                            arguments);
-        if (!m_manager.waitForReadyRead(5000))
-            qFatal("the fake manager did not start");
+        startManager(arguments);
     }
     ~FakeManagerBus()
     {
@@ -42,6 +39,27 @@ public:
             process->kill();
             process->waitForFinished();
         }
+    }
+
+    // A new manager process on the same bus, as after systemd's re-execution.
+    void startManager(const QStringList &arguments)
+    {
+        m_manager.kill();
+        m_manager.waitForFinished();
+        m_manager.start(QStringLiteral(FAKE_SYSTEMD_MANAGER),
+                        QStringList{u"--address"_s, address, u"--record"_s, recordPath()} +
+                            arguments);
+        if (!m_manager.waitForReadyRead(5000))
+            qFatal("the fake manager did not start");
+    }
+
+    void setUnit(const QString &loadState, const QString &activeState, uint mainPid)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.systemd1"_s,
+                                                           u"/org/freedesktop/systemd1"_s,
+                                                           u"org.korvel.Test"_s, u"SetUnit"_s);
+        call << loadState << activeState << mainPid;
+        QDBusConnection::connectToBus(address, u"control "_s + address).call(call);
     }
 
     QString recordPath() const { return m_dir.filePath(u"calls"_s); }
@@ -208,6 +226,29 @@ private Q_SLOTS:
         QCOMPARE(calls.first(), u"RestartUnit korvel-printer.service replace interactive"_s);
         QCOMPARE(calls.count(u"LoadUnit korvel-printer.service"_s), 1);
         QCOMPARE(changes, shown);
+    }
+
+    // Followed from the manager's signals alone, and again once a new manager takes the bus.
+    void watcher()
+    {
+        FakeManagerBus bus({u"--main-pid=412"_s});
+        SystemdUnitWatcher watcher(busAt(bus.address), busAt(noBusAddress));
+        QStringList seen;
+        watcher.start([&](const ServiceState &state) { seen << state.label(); });
+        QTRY_COMPARE(seen, QStringList{u"Running (pid 412)"_s});
+        QCOMPARE(bus.calls().count(u"Subscribe"_s), 1);
+        const qsizetype asked = bus.calls().size();
+
+        bus.setUnit(u"loaded"_s, u"failed"_s, 0);
+        QTRY_COMPARE(seen.last(), u"Stopped"_s);
+        bus.setUnit(u"loaded"_s, u"active"_s, 413);
+        QTRY_COMPARE(seen.last(), u"Running (pid 413)"_s);
+        QCOMPARE(bus.calls().mid(asked).filter(u"SetUnit"_s), bus.calls().mid(asked));
+
+        bus.startManager({u"--main-pid=500"_s});
+        QTRY_COMPARE(seen.last(), u"Running (pid 500)"_s);
+        bus.setUnit(u"not-found"_s, u"inactive"_s, 0);
+        QTRY_COMPARE(seen.last(), u"Not installed"_s);
     }
 };
 

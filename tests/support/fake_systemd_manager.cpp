@@ -6,7 +6,9 @@
 //                        [--main-pid N] [--hang] [--deny-restart]
 //
 // --hang answers nothing; --deny-restart refuses RestartUnit as polkit would; an accepted
-// RestartUnit gives the unit the next pid.
+// RestartUnit gives the unit the next pid. A test changes the unit with SetUnit(load state,
+// active state, pid) on the test interface; like systemd, the manager then tells its subscribers
+// through PropertiesChanged on the unit, and UnitNew/UnitRemoved when it (dis)appears.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -17,12 +19,15 @@
 #include <QDBusVirtualObject>
 #include <QFile>
 #include <cstdio>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString unitPath = u"/org/freedesktop/systemd1/unit/korvel_2dprinter_2eservice"_s;
+const QString managerInterface = u"org.freedesktop.systemd1.Manager"_s;
+const QString testInterface = u"org.korvel.Test"_s;
 
 class FakeManager : public QDBusVirtualObject
 {
@@ -32,6 +37,7 @@ public:
     uint mainPid = 0;
     bool hang = false;
     bool denyRestart = false;
+    bool subscribed = false;
     QFile record;
 
     QString introspect(const QString &) const override { return {}; }
@@ -46,16 +52,49 @@ public:
                                                                  : u"non-interactive"_s);
         record.write(line.join(u' ').toUtf8() + '\n');
         record.flush();
+        if (message.member() == u"SetUnit" && message.interface() == testInterface)
+            setUnit(message.arguments(), bus);
         if (!hang)
             bus.send(answer(message));
         return true;
     }
 
 private:
+    void setUnit(const QVariantList &arguments, const QDBusConnection &bus)
+    {
+        const QString oldLoadState = std::exchange(loadState, arguments.value(0).toString());
+        activeState = arguments.value(1).toString();
+        mainPid = arguments.value(2).toUInt();
+        if (!subscribed)
+            return;
+        const auto changed = [&](const QString &interface, const QVariantMap &properties) {
+            QDBusMessage signal = QDBusMessage::createSignal(
+                unitPath, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
+            signal << interface << properties << QStringList();
+            bus.send(signal);
+        };
+        changed(u"org.freedesktop.systemd1.Unit"_s,
+                {{u"LoadState"_s, loadState}, {u"ActiveState"_s, activeState}});
+        changed(u"org.freedesktop.systemd1.Service"_s, {{u"MainPID"_s, mainPid}});
+        const bool wasThere = oldLoadState != u"not-found";
+        if (wasThere == (loadState != u"not-found"))
+            return;
+        QDBusMessage listChanged =
+            QDBusMessage::createSignal(u"/org/freedesktop/systemd1"_s, managerInterface,
+                                       wasThere ? u"UnitRemoved"_s : u"UnitNew"_s);
+        listChanged << u"korvel-printer.service"_s
+                    << QVariant::fromValue(QDBusObjectPath(unitPath));
+        bus.send(listChanged);
+    }
+
     QDBusMessage answer(const QDBusMessage &message)
     {
         const QString member = message.member();
         const QString argument = message.arguments().value(0).toString();
+        if (member == u"Subscribe" || member == u"SetUnit") {
+            subscribed = subscribed || member == u"Subscribe";
+            return message.createReply();
+        }
         if (member == u"LoadUnit" && argument == u"korvel-printer.service")
             return message.createReply(QVariant::fromValue(QDBusObjectPath(unitPath)));
         if (member == u"RestartUnit" && denyRestart)

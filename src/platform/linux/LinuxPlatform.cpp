@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
 #include "platform/linux/SystemdServiceControl.h"
+#include "platform/linux/SystemdUnitWatcher.h"
 
 #include <QCoreApplication>
 
@@ -30,6 +31,12 @@ std::shared_ptr<ServiceControl> makeServiceControl()
 {
     return std::make_shared<SystemdServiceControl>(&QDBusConnection::systemBus,
                                                    &QDBusConnection::sessionBus);
+}
+
+std::unique_ptr<ServiceWatcher> makeServiceWatcher()
+{
+    return std::make_unique<SystemdUnitWatcher>(&QDBusConnection::systemBus,
+                                                &QDBusConnection::sessionBus);
 }
 
 QString defaultLogPath()

@@ -23,20 +23,6 @@ QDBusMessage managerCall(const QString &method)
                                           managerInterface, method);
 }
 
-// The reply, or what its failure means: a manager that let the call time out did not answer;
-// any other error (no such name on the bus, access denied) is a manager we cannot ask.
-std::optional<UnitAnswer> failureOf(const QDBusConnection &bus, const QDBusMessage &reply)
-{
-    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-        return std::nullopt;
-    if (reply.type() != QDBusMessage::ErrorMessage)
-        return UnitAnswer{UnitAnswer::Kind::noManager, {}, 0, bus.lastError().message()};
-    if (reply.errorName() == "org.freedesktop.DBus.Error.NoReply"_L1 ||
-        reply.errorName() == "org.freedesktop.DBus.Error.Timeout"_L1)
-        return UnitAnswer{UnitAnswer::Kind::noAnswer, {}, 0, {}};
-    return UnitAnswer{UnitAnswer::Kind::noManager, {}, 0, reply.errorMessage()};
-}
-
 QDBusMessage getProperty(const QDBusConnection &bus, const QString &path, const QString &interface,
                          const QString &name)
 {
@@ -60,13 +46,13 @@ UnitAnswer askManager(const QDBusConnection &bus)
     QDBusMessage load = managerCall(u"LoadUnit"_s);
     load << QString(daemonUnit);
     const QDBusMessage loaded = bus.call(load, QDBus::Block, callTimeoutMs);
-    if (auto failure = failureOf(bus, loaded))
+    if (auto failure = unitCallFailure(loaded, bus.lastError().message()))
         return *failure;
     const QString unitPath = loaded.arguments().constFirst().value<QDBusObjectPath>().path();
 
     const QDBusMessage loadState =
         getProperty(bus, unitPath, u"org.freedesktop.systemd1.Unit"_s, u"LoadState"_s);
-    if (auto failure = failureOf(bus, loadState))
+    if (auto failure = unitCallFailure(loadState, bus.lastError().message()))
         return *failure;
     UnitAnswer answer{UnitAnswer::Kind::unit, valueOf(loadState).toString(), 0, {}};
     if (answer.loadState != "loaded"_L1)
@@ -74,13 +60,25 @@ UnitAnswer askManager(const QDBusConnection &bus)
 
     const QDBusMessage mainPid =
         getProperty(bus, unitPath, u"org.freedesktop.systemd1.Service"_s, u"MainPID"_s);
-    if (auto failure = failureOf(bus, mainPid))
+    if (auto failure = unitCallFailure(mainPid, bus.lastError().message()))
         return *failure;
     answer.mainPid = valueOf(mainPid).toLongLong();
     return answer;
 }
 
 } // namespace
+
+std::optional<UnitAnswer> unitCallFailure(const QDBusMessage &reply, const QString &busError)
+{
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+        return std::nullopt;
+    if (reply.type() != QDBusMessage::ErrorMessage)
+        return UnitAnswer{UnitAnswer::Kind::noManager, {}, 0, busError};
+    if (reply.errorName() == "org.freedesktop.DBus.Error.NoReply"_L1 ||
+        reply.errorName() == "org.freedesktop.DBus.Error.Timeout"_L1)
+        return UnitAnswer{UnitAnswer::Kind::noAnswer, {}, 0, {}};
+    return UnitAnswer{UnitAnswer::Kind::noManager, {}, 0, reply.errorMessage()};
+}
 
 SystemdServiceControl::SystemdServiceControl(Bus systemBus, Bus sessionBus)
     : m_systemBus(std::move(systemBus))

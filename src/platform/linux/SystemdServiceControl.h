@@ -4,8 +4,10 @@
 #include "platform/linux/SystemdUnitState.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 // korvel-printer.service through systemd's D-Bus API: the system manager first, the user's
 // manager when the system bus cannot be reached or the system does not know the unit. A restart
@@ -28,3 +30,8 @@ private:
     // Where the last query found the unit, so a restart goes to that manager.
     std::atomic_bool m_onUserManager = false;
 };
+
+// What a manager's reply says when it is no answer: a manager that let the call time out did not
+// answer; any other error (no such name on the bus, access denied, no bus) is a manager we cannot
+// ask, with `busError` for a reply that is neither answer nor error.
+std::optional<UnitAnswer> unitCallFailure(const QDBusMessage &reply, const QString &busError);

@@ -19,6 +19,8 @@ struct UnitAnswer
     qint64 mainPid = 0;
     // For `noManager`: why it could not be asked, in the bus's own words.
     QString error;
+
+    bool operator==(const UnitAnswer &) const = default;
 };
 
 // The user's manager is asked only when the system bus cannot be reached or the system manager

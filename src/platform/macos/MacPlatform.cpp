@@ -29,6 +29,12 @@ std::shared_ptr<ServiceControl> makeServiceControl()
     return std::make_shared<LaunchdServiceControl>();
 }
 
+// The menu-bar icon stays static, so nothing watches.
+std::unique_ptr<ServiceWatcher> makeServiceWatcher()
+{
+    return nullptr;
+}
+
 QString defaultLogPath()
 {
     return u"/Library/Application Support/KorvelPrinter/KorvelPrinter.log"_s;

@@ -1,0 +1,162 @@
+#include "platform/linux/SystemdManagerWatch.h"
+
+#include "platform/linux/SystemdServiceControl.h"
+
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const auto systemdService = u"org.freedesktop.systemd1"_s;
+const auto managerPath = u"/org/freedesktop/systemd1"_s;
+const auto managerInterface = u"org.freedesktop.systemd1.Manager"_s;
+const auto propertiesInterface = u"org.freedesktop.DBus.Properties"_s;
+const auto unitInterface = u"org.freedesktop.systemd1.Unit"_s;
+const auto serviceInterface = u"org.freedesktop.systemd1.Service"_s;
+constexpr int callTimeoutMs = 2000;
+// Our own LoadUnit makes the manager announce a unit it had unloaded; that UnitNew is no news.
+constexpr qint64 ownLoadEchoMs = 1000;
+
+QVariant valueOf(const QDBusMessage &reply)
+{
+    return reply.arguments().constFirst().value<QDBusVariant>().variant();
+}
+
+} // namespace
+
+SystemdManagerWatch::SystemdManagerWatch(const QDBusConnection &bus, QObject *parent)
+    : QObject(parent)
+    , m_bus(bus)
+    , m_managerWatcher(systemdService, bus, QDBusServiceWatcher::WatchForOwnerChange)
+{
+    // A new manager (or none) knows nothing of our subscription.
+    connect(&m_managerWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &SystemdManagerWatch::ask);
+}
+
+void SystemdManagerWatch::start()
+{
+    // No sender in the match rules: naming the service would make QtDBus look up its owner with
+    // a blocking call. Only signals from the manager that answered count.
+    m_bus.connect(QString(), managerPath, managerInterface, u"UnitNew"_s, {QString(daemonUnit)},
+                  QString(), this, SLOT(unitNew(QString, QDBusObjectPath, QDBusMessage)));
+    m_bus.connect(QString(), managerPath, managerInterface, u"UnitRemoved"_s, {QString(daemonUnit)},
+                  QString(), this, SLOT(unitRemoved(QString, QDBusObjectPath, QDBusMessage)));
+    ask();
+}
+
+void SystemdManagerWatch::ask()
+{
+    ++m_round;
+    if (!m_bus.isConnected()) {
+        setAnswer({UnitAnswer::Kind::noManager, {}, 0, m_bus.lastError().message()});
+        return;
+    }
+    // A subscription ends with the manager's process, so each manager gets one.
+    call(managerPath, managerInterface, u"Subscribe"_s, {}, [](const QDBusMessage &) {});
+    m_sinceLoad.start();
+    call(managerPath, managerInterface, u"LoadUnit"_s, {QString(daemonUnit)},
+         [this](const QDBusMessage &loaded) {
+             if (auto failure = unitCallFailure(loaded, {}))
+                 return setAnswer(*failure);
+             m_manager = loaded.service();
+             watchUnit(loaded.arguments().constFirst().value<QDBusObjectPath>().path());
+             call(m_unitPath, propertiesInterface, u"Get"_s, {unitInterface, u"LoadState"_s},
+                  [this](const QDBusMessage &loadState) {
+                      if (auto failure = unitCallFailure(loadState, {}))
+                          return setAnswer(*failure);
+                      const UnitAnswer answer{
+                          UnitAnswer::Kind::unit, valueOf(loadState).toString(), 0, {}};
+                      if (answer.loadState == "loaded"_L1)
+                          askMainPid(answer);
+                      else
+                          setAnswer(answer);
+                  });
+         });
+}
+
+void SystemdManagerWatch::askMainPid(UnitAnswer answer)
+{
+    call(m_unitPath, propertiesInterface, u"Get"_s, {serviceInterface, u"MainPID"_s},
+         [this, answer](const QDBusMessage &mainPid) mutable {
+             if (auto failure = unitCallFailure(mainPid, {}))
+                 return setAnswer(*failure);
+             answer.mainPid = valueOf(mainPid).toLongLong();
+             setAnswer(answer);
+         });
+}
+
+void SystemdManagerWatch::watchUnit(const QString &unitPath)
+{
+    if (unitPath == m_unitPath)
+        return;
+    const char *slot = SLOT(propertiesChanged(QString, QVariantMap, QStringList, QDBusMessage));
+    if (!m_unitPath.isEmpty())
+        m_bus.disconnect(QString(), m_unitPath, propertiesInterface, u"PropertiesChanged"_s, this,
+                         slot);
+    m_unitPath = unitPath;
+    m_bus.connect(QString(), m_unitPath, propertiesInterface, u"PropertiesChanged"_s, this, slot);
+}
+
+void SystemdManagerWatch::call(const QString &path, const QString &interface, const QString &method,
+                               const QVariantList &arguments,
+                               std::function<void(const QDBusMessage &)> then)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(systemdService, path, interface, method);
+    message.setArguments(arguments);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, callTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, round = m_round, then = std::move(then)](QDBusPendingCallWatcher *finished) {
+                finished->deleteLater();
+                if (round == m_round)
+                    then(finished->reply());
+            });
+}
+
+void SystemdManagerWatch::propertiesChanged(const QString &interface, const QVariantMap &changed,
+                                            const QStringList &invalidated,
+                                            const QDBusMessage &message)
+{
+    if (message.service() != m_manager)
+        return;
+    if (!m_answer || m_answer->kind != UnitAnswer::Kind::unit ||
+        invalidated.contains("LoadState"_L1) || invalidated.contains("MainPID"_L1)) {
+        ask();
+        return;
+    }
+    UnitAnswer answer = *m_answer;
+    if (interface == unitInterface && changed.contains(u"LoadState"_s))
+        answer.loadState = changed.value(u"LoadState"_s).toString();
+    if (interface == serviceInterface && changed.contains(u"MainPID"_s))
+        answer.mainPid = changed.value(u"MainPID"_s).toLongLong();
+    setAnswer(answer);
+}
+
+void SystemdManagerWatch::unitNew(const QString &, const QDBusObjectPath &,
+                                  const QDBusMessage &message)
+{
+    if (message.service() == m_manager && m_sinceLoad.elapsed() > ownLoadEchoMs)
+        ask();
+}
+
+// An unloaded unit runs nothing; loading it again would only have it unloaded again.
+void SystemdManagerWatch::unitRemoved(const QString &, const QDBusObjectPath &,
+                                      const QDBusMessage &message)
+{
+    if (message.service() != m_manager || !m_answer || m_answer->kind != UnitAnswer::Kind::unit)
+        return;
+    UnitAnswer answer = *m_answer;
+    answer.mainPid = 0;
+    setAnswer(answer);
+}
+
+void SystemdManagerWatch::setAnswer(const UnitAnswer &answer)
+{
+    if (m_answer == answer)
+        return;
+    m_answer = answer;
+    Q_EMIT answerChanged();
+}
