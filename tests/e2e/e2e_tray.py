@@ -250,7 +250,10 @@ def sni_icon(session):
     if '"' not in items or not bar:
         return None
     x, y, width, height = bar
-    return x + width - height, y, height, height
+    icon = x + width - height, y, height, height
+    # Registered is not yet drawn, and a click on an empty bar reaches nobody.
+    pixels = icon_pixels(session, icon)
+    return icon if len({pixels[i:i + 3] for i in range(0, len(pixels), 3)}) > 2 else None
 
 
 def tray_icon(session, tray="xembed"):
