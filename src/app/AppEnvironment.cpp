@@ -31,6 +31,8 @@ AppEnvironment AppEnvironment::standard()
 {
     AppEnvironment environment;
     environment.serviceControl = makeServiceControl();
+    environment.desktop = makeDesktopIntegration();
+    environment.prompts = makeUserPrompts();
     environment.bundleIconPath = bundleResource(u"AppIcon.icns"_s);
     environment.workingDirectory = QDir::currentPath();
     const QString appDir = QCoreApplication::applicationDirPath();

@@ -6,7 +6,8 @@
 //                        [--main-pid N] [--hang] [--deny-restart]
 //
 // --hang answers nothing; --deny-restart refuses RestartUnit as polkit would; an accepted
-// RestartUnit gives the unit the next pid.
+// RestartUnit gives the unit the next pid. For the fault rows: --wrong-types gives every property
+// as a number, --fail answers every call with an error, --no-restart knows no RestartUnit.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -32,6 +33,9 @@ public:
     uint mainPid = 0;
     bool hang = false;
     bool denyRestart = false;
+    bool wrongTypes = false;
+    bool fail = false;
+    bool noRestart = false;
     QFile record;
 
     QString introspect(const QString &) const override { return {}; }
@@ -56,6 +60,11 @@ private:
     {
         const QString member = message.member();
         const QString argument = message.arguments().value(0).toString();
+        if (fail)
+            return message.createErrorReply(u"org.freedesktop.DBus.Error.Failed"_s,
+                                            u"Manager failed"_s);
+        if (member == u"RestartUnit" && noRestart)
+            return message.createErrorReply(QDBusError::UnknownMethod, member);
         if (member == u"LoadUnit" && argument == u"korvel-printer.service")
             return message.createReply(QVariant::fromValue(QDBusObjectPath(unitPath)));
         if (member == u"RestartUnit" && denyRestart)
@@ -75,6 +84,8 @@ private:
                 value = activeState;
             else if (property == u"MainPID")
                 value = mainPid;
+            if (value.isValid() && wrongTypes)
+                value = 7;
             if (value.isValid())
                 return message.createReply(QVariant::fromValue(QDBusVariant(value)));
         }
@@ -96,6 +107,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption hang(u"hang"_s, u"Never answer."_s);
     const QCommandLineOption denyRestart(u"deny-restart"_s, u"Refuse RestartUnit."_s);
     parser.addOptions({address, record, loadState, activeState, mainPid, hang, denyRestart});
+    const QCommandLineOption wrongTypes(u"wrong-types"_s, u"Numbers for every property."_s);
+    const QCommandLineOption fail(u"fail"_s, u"An error for every call."_s);
+    const QCommandLineOption noRestart(u"no-restart"_s, u"No RestartUnit."_s);
+    parser.addOptions({wrongTypes, fail, noRestart});
     parser.process(app);
 
     FakeManager manager;
@@ -104,6 +119,9 @@ int main(int argc, char *argv[])
     manager.mainPid = parser.value(mainPid).toUInt();
     manager.hang = parser.isSet(hang);
     manager.denyRestart = parser.isSet(denyRestart);
+    manager.wrongTypes = parser.isSet(wrongTypes);
+    manager.fail = parser.isSet(fail);
+    manager.noRestart = parser.isSet(noRestart);
     manager.record.setFileName(parser.value(record));
     QDBusConnection bus = QDBusConnection::connectToBus(parser.value(address), u"bus"_s);
     if (!manager.record.open(QIODevice::Append) ||
