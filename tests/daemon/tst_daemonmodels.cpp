@@ -14,7 +14,7 @@ const QString path = u"/printers"_s;
 
 TestHttpServer::Response json(const QByteArray &body, int delayMs = 0, int status = 200)
 {
-    return {status, body, delayMs, false, "application/json"};
+    return {status, body, delayMs, "application/json"};
 }
 
 } // namespace

@@ -64,6 +64,14 @@ QStringList menuTexts(QWidget &anchor)
     return texts;
 }
 
+// Starts a private session bus and gives its address; it ends with `daemon`.
+QString startBus(QProcess &daemon)
+{
+    daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
+    return daemon.waitForReadyRead(5000) ? QString::fromUtf8(daemon.readLine()).trimmed()
+                                         : QString();
+}
+
 } // namespace
 
 // Stands in for the desktop portal's OpenURI interface.
@@ -198,14 +206,8 @@ private Q_SLOTS:
     // the open file and is asked to let the user choose.
     void openWithGoesThroughThePortal()
     {
-        QProcess busDaemon;
-        busDaemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
-        QVERIFY(busDaemon.waitForReadyRead(5000));
-        const QString address = QString::fromUtf8(busDaemon.readLine().trimmed());
-        const auto cleanup = qScopeGuard([&] {
-            busDaemon.kill();
-            busDaemon.waitForFinished();
-        });
+        QProcess bus;
+        const QString address = startBus(bus);
         QDBusConnection portalSide = QDBusConnection::connectToBus(address, u"portal"_s);
         QDBusConnection appSide = QDBusConnection::connectToBus(address, u"app"_s);
         QVERIFY(portalSide.isConnected() && appSide.isConnected());
@@ -237,10 +239,8 @@ private Q_SLOTS:
     // replaces the last, and only a click on that one opens the panel.
     void notifications()
     {
-        QProcess daemon;
-        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
-        QVERIFY(daemon.waitForReadyRead(5000));
-        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        QProcess bus;
+        const QString address = startBus(bus);
         QDBusConnection service = QDBusConnection::connectToBus(address, u"notificationService"_s);
         QDBusConnection app = QDBusConnection::connectToBus(address, u"notifiedApp"_s);
         // Lets the service's answer reach the notifier: each connection keeps its order.
@@ -279,8 +279,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!activated.isEmpty());
         QCOMPARE(activated.count(), 1);
         QCOMPARE(balloons.size(), 1);
-        daemon.kill();
-        daemon.waitForFinished();
     }
 };
 

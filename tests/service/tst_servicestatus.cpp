@@ -39,7 +39,7 @@ private Q_SLOTS:
     {
         m_control = std::make_shared<FakeServiceControl>();
         m_events.clear();
-        m_server.setResponse(u"/health"_s, {200, "ok", 0, false, "text/plain"});
+        m_server.setResponse(u"/health"_s, {200, "ok", 0, "text/plain"});
     }
 
     // Also: nothing runs before start(), and identical checks publish nothing.
@@ -70,13 +70,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("httpStatus");
         QTest::addColumn<int>("delayMs");
-        QTest::addColumn<bool>("drop");
         QTest::addColumn<bool>("listening");
         QTest::addColumn<bool>("reachable");
-        QTest::newRow("200") << 200 << 0 << false << true << true;
-        QTest::newRow("204") << 204 << 0 << false << true << false;
-        QTest::newRow("refused") << 200 << 0 << false << false << false;
-        QTest::newRow("200 after 2 s") << 200 << 2000 << false << true << false;
+        QTest::newRow("200") << 200 << 0 << true << true;
+        QTest::newRow("204") << 204 << 0 << true << false;
+        QTest::newRow("refused") << 200 << 0 << false << false;
+        QTest::newRow("200 after 2 s") << 200 << 2000 << true << false;
     }
 
     // stop() right after start(): the check already under way still publishes.
@@ -84,10 +83,9 @@ private Q_SLOTS:
     {
         QFETCH(int, httpStatus);
         QFETCH(int, delayMs);
-        QFETCH(bool, drop);
         QFETCH(bool, listening);
         QFETCH(bool, reachable);
-        m_server.setResponse(u"/health"_s, {httpStatus, "ok", delayMs, drop, "text/plain"});
+        m_server.setResponse(u"/health"_s, {httpStatus, "ok", delayMs, "text/plain"});
         if (!listening)
             m_server.close();
         const auto status = monitor();

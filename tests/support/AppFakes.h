@@ -41,23 +41,15 @@ class FakePopover : public Popover
 {
 public:
     bool shown = false;
-    int shows = 0;
     QRect lastAnchor;
 
     bool isShown() const override { return shown; }
     void showBelow(const QRect &anchor) override
     {
         shown = true;
-        ++shows;
         lastAnchor = anchor;
     }
     void close() override { shown = false; }
-    // What a popup does on a press outside it: hide, then say where the press was.
-    void pressOutside(QPoint globalPos)
-    {
-        shown = false;
-        Q_EMIT dismissedByOutsidePress(globalPos);
-    }
 };
 
 class FakePageView : public ConfigPageView
