@@ -30,8 +30,7 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     m_statusItem = m_platform.makeStatusItem();
     configureStatusItemImage();
-    if (m_statusItem->hasButton())
-        connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePopover);
+    connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePopover);
 
     m_popover = m_platform.makePopover(m_models, [delegate = QPointer<AppDelegate>(this)] {
         if (delegate)
@@ -63,8 +62,6 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::configureStatusItemImage()
 {
-    if (!m_statusItem->hasButton())
-        return;
     const auto image = loadStatusItemImage(
         statusImageCandidates(m_environment.bundleIconPath, m_environment.workingDirectory));
     if (image)
@@ -75,8 +72,6 @@ void AppDelegate::configureStatusItemImage()
 
 void AppDelegate::togglePopover()
 {
-    if (!m_statusItem || !m_statusItem->hasButton())
-        return;
     if (m_popover->isShown()) {
         m_popover->close();
         m_models.stop();
@@ -96,7 +91,7 @@ void AppDelegate::togglePopover()
 
 void AppDelegate::openPopover()
 {
-    if (!m_popover || !m_statusItem->hasButton() || m_popover->isShown())
+    if (!m_popover || m_popover->isShown())
         return;
     // Started first, so the immediate read, check and fetches are under way when the panel
     // first paints.

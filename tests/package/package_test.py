@@ -17,8 +17,8 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_tray import Failure, Session, check, click, screenshot, start_display, start_tray, \
-    wait_for, x11  # noqa: E402
+from e2e_tray import Failure, Session, check, click, screenshot, start_display, \
+    start_xembed_tray, wait_for, x11  # noqa: E402
 
 # Everything the package installs; directories left out.
 EXPECTED_FILES = {
@@ -111,7 +111,7 @@ def daemon_answers():
 
 def run_installed_app(args, session, work):
     start_display(session)
-    start_tray(session)
+    start_xembed_tray(session)
     if daemon_answers():
         print("something already answers on 127.0.0.1:9020; the app uses it")
     else:

@@ -27,7 +27,6 @@ public:
     ServiceState::Kind badge = ServiceState::Kind::running;
     QString toolTip;
 
-    bool hasButton() const override { return true; }
     void setImage(const QImage &value) override { image = value; }
     void setTitle(const QString &value) override { title = value; }
     void setBadge(ServiceState::Kind kind) override { badge = kind; }
