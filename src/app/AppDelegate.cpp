@@ -1,28 +1,15 @@
 #include "app/AppDelegate.h"
 
 #include "app/StatusItemImage.h"
-#include "platform/Platform.h"
 
 #include <QPointer>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr qint64 maxLines = 300;
-constexpr qint64 tailWindowBytes = 65536;
-
-} // namespace
-
 AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform, QObject *parent)
     : QObject(parent)
-    , m_logTailer(environment.logPath, maxLines, tailWindowBytes, makeDesktopIntegration(),
-                  makeUserPrompts())
-    , m_serviceStatus(environment.serviceControl,
-                      QUrl(environment.daemonBase + DaemonAddress::healthPath))
-    , m_printerList(environment.daemonBase + DaemonAddress::printersPath)
-    , m_configSummary(environment.daemonBase + DaemonAddress::configPath)
-    , m_configWindow(environment.configHelperPath, makeUserPrompts(),
+    , m_models(environment)
+    , m_configWindow(environment.configHelperPath, environment.prompts,
                      QUrl(environment.daemonBase + DaemonAddress::pagePath))
     , m_environment(environment)
     , m_platform(std::move(platform))
@@ -43,19 +30,12 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     m_statusItem = m_platform.makeStatusItem();
     configureStatusItemImage();
-    if (m_statusItem->hasButton())
-        connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePopover);
+    connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePopover);
 
-    PopoverContent content;
-    content.logTailer = &m_logTailer;
-    content.serviceStatus = &m_serviceStatus;
-    content.printerList = &m_printerList;
-    content.configSummary = &m_configSummary;
-    content.openConfig = [delegate = QPointer<AppDelegate>(this)] {
+    m_popover = m_platform.makePopover(m_models, [delegate = QPointer<AppDelegate>(this)] {
         if (delegate)
             delegate->m_configWindow.showConfig();
-    };
-    m_popover = m_platform.makePopover(content);
+    });
     connect(m_popover.get(), &Popover::dismissedByOutsidePress, this,
             &AppDelegate::popoverDismissed);
 
@@ -70,13 +50,13 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_notifier.get(), &Notifier::activated, this, &AppDelegate::openPopover);
     connect(m_statusItem.get(), &StatusItem::messageClicked, this, &AppDelegate::openPopover);
     // While the panel is open its checks tell the state too.
-    connect(&m_serviceStatus, &ServiceStatus::stateChanged, this,
-            [this] { serviceStateObserved(m_serviceStatus.state()); });
-    connect(&m_serviceStatus, &ServiceStatus::restartStarted, this, [this] {
+    connect(&m_models.serviceStatus, &ServiceStatus::stateChanged, this,
+            [this] { serviceStateObserved(m_models.serviceStatus.state()); });
+    connect(&m_models.serviceStatus, &ServiceStatus::restartStarted, this, [this] {
         m_fallPolicy.restartStarted();
         scheduleFallDecision();
     });
-    connect(&m_serviceStatus, &ServiceStatus::restartChecked, this,
+    connect(&m_models.serviceStatus, &ServiceStatus::restartChecked, this,
             [this] { m_fallPolicy.restartChecked(); });
 
     if (m_environment.makeServiceWatcher)
@@ -86,14 +66,12 @@ void AppDelegate::applicationDidFinishLaunching()
             serviceStateObserved(state);
             // The card shows it within moments, not at the next tick.
             if (m_popover->isShown())
-                m_serviceStatus.checkNow();
+                m_models.serviceStatus.checkNow();
         });
 }
 
 void AppDelegate::configureStatusItemImage()
 {
-    if (!m_statusItem->hasButton())
-        return;
     const auto image = loadStatusItemImage(
         statusImageCandidates(m_environment.bundleIconPath, m_environment.workingDirectory));
     if (image)
@@ -104,11 +82,9 @@ void AppDelegate::configureStatusItemImage()
 
 void AppDelegate::togglePopover()
 {
-    if (!m_statusItem || !m_statusItem->hasButton())
-        return;
     if (m_popover->isShown()) {
         m_popover->close();
-        stopModels();
+        m_models.stop();
         return;
     }
     switch (m_arbiter.iconActivated(m_clock.elapsed())) {
@@ -116,7 +92,7 @@ void AppDelegate::togglePopover()
         openPopover();
         break;
     case ToggleArbiter::Action::close:
-        stopModels();
+        m_models.stop();
         break;
     case ToggleArbiter::Action::none:
         break;
@@ -125,11 +101,11 @@ void AppDelegate::togglePopover()
 
 void AppDelegate::openPopover()
 {
-    if (!m_popover || !m_statusItem->hasButton() || m_popover->isShown())
+    if (!m_popover || m_popover->isShown())
         return;
     // Started first, so the immediate read, check and fetches are under way when the panel
     // first paints.
-    startModels();
+    m_models.start();
     m_popover->showBelow(m_statusItem->geometry());
 }
 
@@ -162,26 +138,10 @@ void AppDelegate::decideFall()
     scheduleFallDecision();
 }
 
-void AppDelegate::startModels()
-{
-    m_logTailer.start();
-    m_serviceStatus.start();
-    m_printerList.refresh();
-    m_configSummary.refresh();
-}
-
-void AppDelegate::stopModels()
-{
-    m_logTailer.stop();
-    m_serviceStatus.stop();
-    m_printerList.cancel();
-    m_configSummary.cancel();
-}
-
 // A press elsewhere leaves the models running (the next click restarts them); a press on the
 // icon is the closing click, whose activation the arbiter then swallows.
 void AppDelegate::popoverDismissed(QPoint globalPos)
 {
     if (m_arbiter.popoverDismissed(globalPos, m_statusItem->geometry(), m_clock.elapsed()))
-        stopModels();
+        m_models.stop();
 }

@@ -1,14 +1,11 @@
 #pragma once
 
 #include "app/AppEnvironment.h"
+#include "app/AppModels.h"
 #include "app/AppPlatform.h"
 #include "app/ConfigWindowController.h"
 #include "app/FallPolicy.h"
 #include "app/ToggleArbiter.h"
-#include "daemon/ConfigSummary.h"
-#include "daemon/PrinterList.h"
-#include "log/LogTailer.h"
-#include "service/ServiceStatus.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -38,26 +35,18 @@ public:
 
     StatusItem *statusItem() const { return m_statusItem.get(); }
     Popover *popover() const { return m_popover.get(); }
-    LogTailer &logTailer() { return m_logTailer; }
-    ServiceStatus &serviceStatus() { return m_serviceStatus; }
-    PrinterList &printerList() { return m_printerList; }
-    ConfigSummary &configSummary() { return m_configSummary; }
+    AppModels &models() { return m_models; }
     ConfigWindowController &configWindow() { return m_configWindow; }
 
 private:
     void configureStatusItemImage();
-    void startModels();
-    void stopModels();
     void popoverDismissed(QPoint globalPos);
     void scheduleFallDecision();
     void decideFall();
 
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<Popover> m_popover;
-    LogTailer m_logTailer;
-    ServiceStatus m_serviceStatus;
-    PrinterList m_printerList;
-    ConfigSummary m_configSummary;
+    AppModels m_models;
     ConfigWindowController m_configWindow;
 
     AppEnvironment m_environment;

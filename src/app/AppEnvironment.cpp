@@ -32,6 +32,8 @@ AppEnvironment AppEnvironment::standard()
     AppEnvironment environment;
     environment.serviceControl = makeServiceControl();
     environment.makeServiceWatcher = &::makeServiceWatcher;
+    environment.desktop = makeDesktopIntegration();
+    environment.prompts = makeUserPrompts();
     environment.bundleIconPath = bundleResource(u"AppIcon.icns"_s);
     environment.workingDirectory = QDir::currentPath();
     // Beside the app in the build tree and in the bundle; in libexec once installed. When

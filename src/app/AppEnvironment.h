@@ -2,7 +2,6 @@
 
 #include "daemon/DaemonAddress.h"
 #include "platform/Platform.h"
-#include "platform/ServiceControl.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,10 +15,12 @@ struct AppEnvironment
 {
     QString logPath = defaultLogPath();
     QString daemonBase = DaemonAddress::base;
-    // The service manager of the system built for (makeServiceControl).
+    // The service manager, the desktop's helpers and the dialogs of the system built for.
     std::shared_ptr<ServiceControl> serviceControl;
     // Makes the watch of that manager's signals (makeServiceWatcher); may make none.
     std::function<std::unique_ptr<ServiceWatcher>()> makeServiceWatcher;
+    std::shared_ptr<DesktopIntegration> desktop;
+    std::shared_ptr<UserPrompts> prompts;
     // "AppIcon.icns" in the application bundle's resources; absent without a bundle.
     std::optional<QString> bundleIconPath;
     QString workingDirectory;

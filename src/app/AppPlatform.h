@@ -1,19 +1,22 @@
 #pragma once
 
 #include "app/Popover.h"
-#include "app/PopoverContent.h"
 #include "app/StatusItem.h"
 #include "platform/Notifier.h"
 
 #include <functional>
 #include <memory>
 
+class AppModels;
+
 // How the delegate makes the pieces that touch the desktop: the tray and the popup in the
 // program, substitutes in tests.
 struct AppPlatform
 {
     std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
-    std::function<std::unique_ptr<Popover>(const PopoverContent &)> makePopover;
+    // The panel on the models, with the action that opens the configuration window.
+    std::function<std::unique_ptr<Popover>(AppModels &, std::function<void()> openConfig)>
+        makePopover;
     // Gets the tray's own balloon as fallback. Missing, or making nothing, where the edition
     // keeps a static icon (macOS): then the icon shows no state and nothing is notified.
     std::function<std::unique_ptr<Notifier>(

@@ -28,8 +28,8 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
 
     AppPlatform platform;
     platform.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
-    platform.makePopover = [](const PopoverContent &content) {
-        return std::make_unique<PopupPopover>(content);
+    platform.makePopover = [](AppModels &models, std::function<void()> openConfig) {
+        return std::make_unique<PopupPopover>(models, std::move(openConfig));
     };
     platform.makeNotifier = makeNotifier;
 

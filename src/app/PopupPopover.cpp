@@ -9,12 +9,11 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-PopupPopover::PopupPopover(const PopoverContent &content, QObject *parent)
+PopupPopover::PopupPopover(AppModels &models, std::function<void()> openConfig, QObject *parent)
     : Popover(parent)
     , m_sharePicker(makeSharePicker())
 {
-    auto *view = new PopoverView(*content.logTailer, *content.serviceStatus, *content.printerList,
-                                 *content.configSummary, content.openConfig, *m_sharePicker);
+    auto *view = new PopoverView(models, std::move(openConfig), *m_sharePicker);
     m_panel = std::make_unique<PopupPanel>(view);
     connect(m_panel.get(), &PopupPanel::outsidePress, this, &Popover::dismissedByOutsidePress);
     // Painted once off screen at launch: the polish, layout, font loading and glyph rendering

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "app/Popover.h"
-#include "app/PopoverContent.h"
 
+#include <functional>
 #include <memory>
 
+class AppModels;
 class PopupPanel;
 class SharePicker;
 
@@ -14,7 +15,7 @@ class PopupPopover : public Popover
     Q_OBJECT
 
 public:
-    explicit PopupPopover(const PopoverContent &content, QObject *parent = nullptr);
+    PopupPopover(AppModels &models, std::function<void()> openConfig, QObject *parent = nullptr);
     ~PopupPopover() override;
 
     bool isShown() const override;

@@ -15,8 +15,6 @@ class StatusItem : public QObject
 public:
     using QObject::QObject;
 
-    // Whether there is something to click; without it the popover can never open.
-    virtual bool hasButton() const = 0;
     virtual void setImage(const QImage &image) = 0;
     virtual void setTitle(const QString &title) = 0;
     // Marks the image or title with the service's state; running shows it plain.

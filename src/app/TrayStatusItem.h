@@ -12,8 +12,6 @@ class TrayStatusItem : public StatusItem
 public:
     explicit TrayStatusItem(QObject *parent = nullptr);
 
-    // A tray icon is always there to click once a tray host shows it, also one that starts late.
-    bool hasButton() const override { return true; }
     void setImage(const QImage &image) override;
     // A tray cannot show text, so the title is drawn as the icon.
     void setTitle(const QString &title) override;

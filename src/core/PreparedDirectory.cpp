@@ -37,7 +37,8 @@ PreparedDirectory preparePrivateDirectory(const QString &parent, const QString &
     };
     if (::lstat(nativePath.constData(), &info) != 0)
         return failure(path, errnoText());
-    if (S_ISLNK(info.st_mode) || !S_ISDIR(info.st_mode))
+    // lstat: a symbolic link is not a directory here.
+    if (!S_ISDIR(info.st_mode))
         return failure(path, u"is not a directory"_s);
     if (info.st_uid != ::geteuid())
         return failure(path, u"belongs to another user"_s);

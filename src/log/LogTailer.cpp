@@ -11,15 +11,10 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int readIntervalMs = 1000;
-
-} // namespace
-
 LogTailer::LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowBytes,
                      std::shared_ptr<DesktopIntegration> desktop,
-                     std::shared_ptr<UserPrompts> prompts, QObject *parent)
+                     std::shared_ptr<UserPrompts> prompts, std::chrono::milliseconds readInterval,
+                     QObject *parent)
     : QObject(parent)
     , m_path(path)
     , m_maxLines(maxLines)
@@ -28,7 +23,7 @@ LogTailer::LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowByte
     , m_prompts(std::move(prompts))
     , m_timer(this)
 {
-    m_timer.setInterval(readIntervalMs);
+    m_timer.setInterval(readInterval);
     connect(&m_timer, &QTimer::timeout, this, &LogTailer::readOnce);
 }
 

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,15 +19,17 @@ class LogTailer : public QObject
     Q_OBJECT
 
 public:
+    // Tests shorten `readInterval`; the app keeps the second.
     LogTailer(const QString &path, qint64 maxLines, qint64 tailWindowBytes,
               std::shared_ptr<DesktopIntegration> desktop, std::shared_ptr<UserPrompts> prompts,
+              std::chrono::milliseconds readInterval = std::chrono::seconds(1),
               QObject *parent = nullptr);
 
     QStringList lines() const { return m_lines; }
     std::optional<QString> fileError() const { return m_fileError; }
     QString path() const { return m_path; }
 
-    // An immediate read, then one a second; calling it again restarts the one timer.
+    // An immediate read, then one per interval; calling it again restarts the one timer.
     void start();
     void stop();
 

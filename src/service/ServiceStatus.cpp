@@ -10,8 +10,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto pollInterval = 3s;
-
 // Runs `job` on the main thread if `monitor` still exists by then. A pool thread cannot use the
 // monitor itself as the queued call's context: it may be deleted on the main thread between the
 // check and the post. The application object outlives every monitor, and on the main thread the
@@ -28,13 +26,13 @@ void toMonitor(const QPointer<ServiceStatus> &monitor, Job &&job)
 } // namespace
 
 ServiceStatus::ServiceStatus(std::shared_ptr<ServiceControl> control, const QUrl &healthUrl,
-                             QObject *parent)
+                             std::chrono::milliseconds checkInterval, QObject *parent)
     : QObject(parent)
     , m_control(std::move(control))
     , m_healthUrl(healthUrl)
     , m_timer(this)
 {
-    m_timer.setInterval(pollInterval);
+    m_timer.setInterval(checkInterval);
     connect(&m_timer, &QTimer::timeout, this, [this] { check(); });
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTimer>
 #include <QUrl>
+#include <chrono>
 #include <memory>
 
 // Watches the daemon's service and its /health endpoint while started.
@@ -14,13 +15,15 @@ class ServiceStatus : public QObject
     Q_OBJECT
 
 public:
+    // Tests shorten `checkInterval`; the app keeps the 3 s.
     ServiceStatus(std::shared_ptr<ServiceControl> control, const QUrl &healthUrl,
+                  std::chrono::milliseconds checkInterval = std::chrono::seconds(3),
                   QObject *parent = nullptr);
 
     ServiceState state() const { return m_state; }
     bool apiReachable() const { return m_apiReachable; }
 
-    // One check at once, then one every 3 s; a second start() replaces the timer.
+    // One check at once, then one per interval; a second start() replaces the timer.
     void start();
     // Stops the timer; a check already under way still publishes.
     void stop();

@@ -1,10 +1,7 @@
 #include "ui/PopoverView.h"
 
-#include "daemon/ConfigSummary.h"
-#include "daemon/PrinterList.h"
-#include "log/LogTailer.h"
+#include "app/AppModels.h"
 #include "log/SharePickerAnchor.h"
-#include "service/ServiceStatus.h"
 #include "ui/ConnectionsCard.h"
 #include "ui/Divider.h"
 #include "ui/LogHeader.h"
@@ -20,17 +17,15 @@
 
 using namespace Qt::StringLiterals;
 
-PopoverView::PopoverView(LogTailer &logTailer, ServiceStatus &serviceStatus,
-                         PrinterList &printerList, ConfigSummary &configSummary,
-                         std::function<void()> openConfig, SharePicker &sharePicker,
-                         QWidget *parent)
+PopoverView::PopoverView(AppModels &models, std::function<void()> openConfig,
+                         SharePicker &sharePicker, QWidget *parent)
     : QWidget(parent)
-    , m_logTailer(logTailer)
-    , m_connectionsCard(new ConnectionsCard(configSummary, std::move(openConfig), this))
-    , m_statusCard(new StatusCard(serviceStatus, this))
-    , m_printerSection(new PrinterSection(printerList, this))
-    , m_logHeader(new LogHeader(logTailer, this))
-    , m_logView(new LogView(logTailer, this))
+    , m_logTailer(models.logTailer)
+    , m_connectionsCard(new ConnectionsCard(models.configSummary, std::move(openConfig), this))
+    , m_statusCard(new StatusCard(models.serviceStatus, this))
+    , m_printerSection(new PrinterSection(models.printerList, this))
+    , m_logHeader(new LogHeader(models.logTailer, this))
+    , m_logView(new LogView(models.logTailer, this))
     , m_shareAnchor(new SharePickerAnchor(
           [this] { return m_shareItems; }, [this] { return m_presentShareSheet; },
           [this](bool presented) { m_presentShareSheet = presented; }, sharePicker))
@@ -60,20 +55,20 @@ PopoverView::PopoverView(LogTailer &logTailer, ServiceStatus &serviceStatus,
     // were rebuilt.
     for (auto signal : {&ConfigSummary::slotsChanged, &ConfigSummary::lastErrorChanged,
                         &ConfigSummary::isLoadingChanged})
-        connect(&configSummary, signal, this, [this] {
+        connect(&models.configSummary, signal, this, [this] {
             m_connectionsCard->refresh();
             m_printerSection->refreshAge();
         });
     for (auto signal : {&ServiceStatus::stateChanged, &ServiceStatus::apiReachableChanged})
-        connect(&serviceStatus, signal, this, [this] {
+        connect(&models.serviceStatus, signal, this, [this] {
             m_statusCard->refresh();
             m_printerSection->refreshAge();
         });
     for (auto signal : {&PrinterList::printersChanged, &PrinterList::lastErrorChanged,
                         &PrinterList::lastRefreshAtChanged, &PrinterList::isLoadingChanged})
-        connect(&printerList, signal, m_printerSection, &PrinterSection::refresh);
+        connect(&models.printerList, signal, m_printerSection, &PrinterSection::refresh);
     for (auto signal : {&LogTailer::linesChanged, &LogTailer::fileErrorChanged})
-        connect(&logTailer, signal, this, [this] {
+        connect(&models.logTailer, signal, this, [this] {
             m_logHeader->refresh();
             m_logView->refresh();
             m_printerSection->refreshAge();

@@ -5,14 +5,12 @@
 #include <QWidget>
 #include <functional>
 
-class ConfigSummary;
+class AppModels;
 class ConnectionsCard;
 class LogHeader;
 class LogTailer;
 class LogView;
-class PrinterList;
 class PrinterSection;
-class ServiceStatus;
 class SharePicker;
 class SharePickerAnchor;
 class StatusCard;
@@ -26,9 +24,8 @@ class PopoverView : public QWidget
     Q_OBJECT
 
 public:
-    PopoverView(LogTailer &logTailer, ServiceStatus &serviceStatus, PrinterList &printerList,
-                ConfigSummary &configSummary, std::function<void()> openConfig,
-                SharePicker &sharePicker, QWidget *parent = nullptr);
+    PopoverView(AppModels &models, std::function<void()> openConfig, SharePicker &sharePicker,
+                QWidget *parent = nullptr);
 
     // What the share picker offers and whether it is to be shown; written by Share, reset by the
     // anchor once the picker is up.

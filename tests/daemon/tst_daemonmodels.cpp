@@ -1,6 +1,4 @@
 #include "TestHttpServer.h"
-#include "daemon/ConfigParsing.h"
-#include "daemon/ConfigSummary.h"
 #include "daemon/PrinterList.h"
 #include "daemon/PrinterListParsing.h"
 
@@ -13,11 +11,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString path = u"/printers"_s;
-const QString anyPlatformText = u"(any platform text)"_s;
 
 TestHttpServer::Response json(const QByteArray &body, int delayMs = 0, int status = 200)
 {
-    return {status, body, delayMs, false, "application/json"};
+    return {status, body, delayMs, "application/json"};
 }
 
 } // namespace
@@ -70,28 +67,20 @@ private Q_SLOTS:
         QCOMPARE(stampSpy.count(), 3);
     }
 
+    // Whatever the status, the body is the daemon's answer. Transport errors, timeouts and
+    // broken bodies are rows of the end-to-end fault test.
     void answersReplaceTheListAndError_data()
     {
         QTest::addColumn<TestHttpServer::Response>("response");
         QTest::addColumn<QStringList>("printers");
         QTest::addColumn<QString>("error");
-
-        const QByteArray huge = "{\"data\":[\"" + QByteArray(5 * 1024 * 1024, 'x') + "\"]}";
-        // Whatever the status, the body is the daemon's answer.
-        for (int status : {400, 401, 404, 407, 418, 500, 503}) {
+        for (int status : {404, 500}) {
             QTest::addRow("%d with a list", status)
                 << json(R"({"data":["A"]})", 0, status) << QStringList{u"A"_s} << QString();
             QTest::addRow("%d with an error", status)
                 << json(R"({"success":false,"error":"kẹt giấy"})", 0, status) << QStringList()
                 << u"kẹt giấy"_s;
         }
-        QTest::newRow("body too large") << json(huge) << QStringList() << invalidPrintersText;
-        QTest::newRow("connection dropped")
-            << TestHttpServer::Response{200, {}, 0, true, "application/json"} << QStringList()
-            << anyPlatformText;
-        // Qt reports its own timeout like our cancel: it must still show a text.
-        QTest::newRow("answer after 4 s")
-            << json(R"({"data":["late"]})", 4000) << QStringList() << timedOutText;
     }
 
     void answersReplaceTheListAndError()
@@ -99,56 +88,14 @@ private Q_SLOTS:
         QFETCH(TestHttpServer::Response, response);
         QFETCH(QStringList, printers);
         QFETCH(QString, error);
-
         TestHttpServer server;
-        server.setResponse(path, json(R"({"data":["old"]})"));
+        server.setResponse(path, response);
         PrinterList model(server.url(path).toString());
         QSignalSpy answered(&model, &PrinterList::lastRefreshAtChanged);
         model.refresh();
         QTRY_COMPARE(answered.count(), 1);
-
-        server.setResponse(path, response); // a refused connection: see the config test
-        model.refresh();
-        QTRY_COMPARE_WITH_TIMEOUT(answered.count(), 2, 6000);
         QCOMPARE(model.printers(), printers);
-        if (error == anyPlatformText) {
-            QVERIFY(model.lastError().has_value() && !model.lastError()->isEmpty());
-            QVERIFY(model.lastError() != invalidPrintersText);
-        } else {
-            QCOMPARE(model.lastError().value_or(QString()), error);
-        }
-    }
-
-    // Unlike the printer list, the slots stay as they were when an answer fails.
-    void configFailuresKeepTheDaemonsRows()
-    {
-        const QString config = u"/config"_s;
-        TestHttpServer server;
-        server.setResponse(
-            config,
-            json(R"({"data":{"printers":{"kitchen":{"printer_name":"Bếp","reverse":true}}}})"));
-        ConfigSummary model(server.url(config).toString());
-        QCOMPARE(model.slots(), SlotLine::emptySlots());
-        QSignalSpy loading(&model, &ConfigSummary::isLoadingChanged);
-        model.refresh();
-        QTRY_COMPARE(loading.count(), 2);
-        QVERIFY(!model.isLoading());
-        QCOMPARE(model.lastError(), std::nullopt);
-        QList<SlotLine> expected = SlotLine::emptySlots();
-        expected[1].printer = u"Bếp"_s;
-        expected[1].reverse = true;
-        QCOMPARE(model.slots(), expected);
-
-        QSignalSpy slotsSpy(&model, &ConfigSummary::slotsChanged);
-        server.setResponse(config, json(R"({"data":{"printers":[]}})"));
-        model.refresh();
-        QTRY_COMPARE(model.lastError(), std::optional(invalidConfigText));
-        server.close();
-        model.refresh();
-        QTRY_VERIFY(model.lastError() != std::optional(invalidConfigText));
-        QVERIFY(model.lastError().has_value());
-        QCOMPARE(model.slots(), expected);
-        QCOMPARE(slotsSpy.count(), 0);
+        QCOMPARE(model.lastError().value_or(QString()), error);
     }
 
     void destroyingTheModelInFlightIsSafe()

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
@@ -79,6 +80,27 @@ QJsonObject windowJson(const QWidget *window)
     };
 }
 
+// From /proc/self/status, in KiB.
+qint64 memoryFigure(QByteArrayView field)
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Long texts are cut: a script needs their start and their size, not megabytes of JSON.
+QJsonValue excerpt(const std::optional<QString> &text)
+{
+    if (!text)
+        return {};
+    return text->size() <= 160 ? *text : text->left(160) + u"…"_s;
+}
+
 } // namespace
 
 AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
@@ -86,6 +108,20 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
     , m_delegate(delegate)
 {
     connect(&m_server, &QLocalServer::newConnection, this, &AppInspector::answer);
+    connect(&m_commands, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = m_commands.nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (socket->canReadLine())
+                    command(socket);
+            });
+        }
+    });
+    m_stallMeter.setTimerType(Qt::PreciseTimer);
+    connect(&m_stallMeter, &QTimer::timeout, this,
+            [this] { m_longestStallMs = std::max(m_longestStallMs, m_sinceTick.restart()); });
+    m_stallMeter.start(10);
+    m_sinceTick.start();
     // App-wide: the popover's paints, and the tray's own balloons, which stand in for
     // notifications where no service shows them.
     qApp->installEventFilter(this);
@@ -115,6 +151,58 @@ bool AppInspector::listen(const QString &socketPath)
     return m_server.listen(socketPath);
 }
 
+bool AppInspector::listenForCommands(const QString &socketPath)
+{
+    QLocalServer::removeServer(socketPath);
+    return m_commands.listen(socketPath);
+}
+
+void AppInspector::command(QLocalSocket *socket)
+{
+    const QByteArray name = socket->readLine().trimmed();
+    AppModels &models = m_delegate.models();
+    if (name == "open") {
+        m_delegate.openPopover();
+    } else if (name == "refresh") {
+        models.printerList.refresh();
+        models.configSummary.refresh();
+    } else if (name == "restart") {
+        models.serviceStatus.restart();
+    } else if (name == "reset") {
+        m_longestStallMs = 0;
+        m_sinceTick.restart();
+        // Starts a fresh peak of the resident size.
+        QFile clearRefs(u"/proc/self/clear_refs"_s);
+        if (clearRefs.open(QIODevice::WriteOnly))
+            clearRefs.write("5");
+    }
+    socket->write(QJsonDocument(snapshot()).toJson(QJsonDocument::Compact) + '\n');
+    socket->disconnectFromServer();
+}
+
+QJsonObject AppInspector::modelsJson() const
+{
+    AppModels &models = m_delegate.models();
+    const QStringList lines = models.logTailer.lines();
+    qsizetype longestLine = 0;
+    for (const QString &line : lines)
+        longestLine = std::max(longestLine, line.size());
+    return {
+        {u"state"_s, models.serviceStatus.state().label()},
+        {u"apiReachable"_s, models.serviceStatus.apiReachable()},
+        {u"printers"_s, QJsonArray::fromStringList(models.printerList.printers())},
+        {u"printersError"_s, excerpt(models.printerList.lastError())},
+        {u"printersLoading"_s, models.printerList.isLoading()},
+        {u"configError"_s, excerpt(models.configSummary.lastError())},
+        {u"paymentPrinter"_s, models.configSummary.slots().value(0).printer},
+        {u"logLineCount"_s, lines.size()},
+        {u"logFirstLine"_s, excerpt(lines.value(0))},
+        {u"logLastLine"_s, excerpt(lines.isEmpty() ? QString() : lines.last())},
+        {u"logLongestLine"_s, longestLine},
+        {u"fileError"_s, excerpt(models.logTailer.fileError())},
+    };
+}
+
 QJsonObject AppInspector::snapshot() const
 {
     QJsonArray windows;
@@ -131,8 +219,12 @@ QJsonObject AppInspector::snapshot() const
         {u"popoverPaintedAtMs"_s, m_popoverPaintedAtMs},
         {u"trayMessages"_s, m_trayMessages},
         {u"pollingTimers"_s,
-         QJsonObject{{u"logTailer"_s, activeTimers(m_delegate.logTailer())},
-                     {u"serviceStatus"_s, activeTimers(m_delegate.serviceStatus())}}},
+         QJsonObject{{u"logTailer"_s, activeTimers(m_delegate.models().logTailer)},
+                     {u"serviceStatus"_s, activeTimers(m_delegate.models().serviceStatus)}}},
+        {u"models"_s, modelsJson()},
+        {u"longestStallMs"_s, m_longestStallMs},
+        {u"rssKiB"_s, memoryFigure("VmRSS:")},
+        {u"peakRssKiB"_s, memoryFigure("VmHWM:")},
     };
 }
 

@@ -1,14 +1,19 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QLocalServer>
 #include <QObject>
+#include <QTimer>
 
 class AppDelegate;
+class QLocalSocket;
 
 // Answers every connection on a local socket with one JSON snapshot of what the app shows: the
 // visible windows with their texts and global geometries, the popover, the tray icon and the
-// configuration helper's process id. It lets a script outside the process check the screen.
+// configuration helper's process id, with the models' values, the longest event-loop stall and
+// the memory peak. It lets a script outside the process check the screen. A second socket takes
+// one command per connection (open, refresh, restart, reset, snapshot) and answers likewise.
 class AppInspector : public QObject
 {
     Q_OBJECT
@@ -17,6 +22,7 @@ public:
     AppInspector(AppDelegate &delegate, QObject *parent = nullptr);
 
     bool listen(const QString &socketPath);
+    bool listenForCommands(const QString &socketPath);
     QJsonObject snapshot() const;
 
 protected:
@@ -24,9 +30,16 @@ protected:
 
 private:
     void answer();
+    void command(QLocalSocket *socket);
+    QJsonObject modelsJson() const;
 
     AppDelegate &m_delegate;
     QLocalServer m_server;
+    QLocalServer m_commands;
+    // A 10 ms timer keeps the longest gap between its ticks: how long the loop stood still.
+    QTimer m_stallMeter;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longestStallMs = 0;
     // When the popover last finished its first paint after showing, on the system's monotonic
     // clock, so a script can time a click to the painted panel.
     qint64 m_popoverPaintedAtMs = 0;

@@ -55,7 +55,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption daemonBase(u"daemon-base"_s, u"Daemon base URL."_s, u"url"_s);
     const QCommandLineOption log(u"log"_s, u"Daemon log file."_s, u"path"_s);
     const QCommandLineOption inspect(u"inspect"_s, u"Inspection socket."_s, u"path"_s);
-    parser.addOptions({daemonBase, systemBus, sessionBus, log, inspect});
+    const QCommandLineOption control(u"control"_s, u"Command socket."_s, u"path"_s);
+    parser.addOptions({daemonBase, systemBus, sessionBus, log, inspect, control});
     parser.addHelpOption();
     parser.process(app);
 
@@ -75,5 +76,7 @@ int main(int argc, char *argv[])
         inspector = std::make_unique<AppInspector>(delegate);
         if (!inspector->listen(parser.value(inspect)))
             std::fprintf(stderr, "cannot listen on %s\n", qUtf8Printable(parser.value(inspect)));
+        if (parser.isSet(control) && !inspector->listenForCommands(parser.value(control)))
+            std::fprintf(stderr, "cannot listen on %s\n", qUtf8Printable(parser.value(control)));
     });
 }

@@ -1,6 +1,5 @@
+#include "RecordingFakes.h"
 #include "log/LogTailer.h"
-#include "platform/DesktopIntegration.h"
-#include "platform/UserPrompts.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -14,7 +13,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int tickWaitMs = 2500;
+using namespace std::chrono_literals;
+
+// Reads come this often here, so that a test sees several within a short wait.
+constexpr auto readInterval = 50ms;
 
 void writeFile(const QString &path, const QByteArray &content)
 {
@@ -29,35 +31,6 @@ QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-class FakeDesktop : public DesktopIntegration
-{
-public:
-    void openInLogViewer(const QString &) override {}
-    void revealInFileBrowser(const QString &) override {}
-    PreparedDirectory shareDirectory() override { return share; }
-    void bringToFront() override { broughtToFront = true; }
-
-    PreparedDirectory share;
-    bool broughtToFront = false;
-};
-
-// Keeps the save dialog open until the test answers it.
-class FakePrompts : public UserPrompts
-{
-public:
-    void chooseSaveLocation(const QString &title, const QString &,
-                            std::function<void(std::optional<QString>)> chosen) override
-    {
-        dialogTitle = title;
-        answer = std::move(chosen);
-    }
-    void warn(const QString &message) override { warnings << message; }
-
-    QString dialogTitle;
-    std::function<void(std::optional<QString>)> answer;
-    QStringList warnings;
-};
-
 } // namespace
 
 class LogTailerTest : public QObject
@@ -66,13 +39,14 @@ class LogTailerTest : public QObject
 
     QTemporaryDir m_dir;
     QString m_target;
-    std::shared_ptr<FakeDesktop> m_desktop;
-    std::shared_ptr<FakePrompts> m_prompts;
+    std::shared_ptr<RecordingDesktop> m_desktop;
+    std::shared_ptr<RecordingPrompts> m_prompts;
     std::unique_ptr<LogTailer> m_tailer;
 
     void makeTailer(const QString &logPath)
     {
-        m_tailer = std::make_unique<LogTailer>(logPath, 300, 65536, m_desktop, m_prompts);
+        m_tailer =
+            std::make_unique<LogTailer>(logPath, 300, 65536, m_desktop, m_prompts, readInterval);
     }
 
     // Answers the export's dialog with `chosen`; says what the completion got.
@@ -95,17 +69,16 @@ private Q_SLOTS:
         QDir().mkpath(dir.filePath(u"exports"_s));
         writeFile(dir.filePath(u"Korvel Printer.log"_s), "in xong\n");
         m_target = dir.filePath(u"exports/old.log"_s);
-        m_desktop = std::make_shared<FakeDesktop>();
+        m_desktop = std::make_shared<RecordingDesktop>();
         m_desktop->share = {dir.filePath(u"share"_s), {}};
-        m_prompts = std::make_shared<FakePrompts>();
+        m_prompts = std::make_shared<RecordingPrompts>();
         makeTailer(dir.filePath(u"Korvel Printer.log"_s));
     }
 
-    // Also: one timer however often it starts, and a file that stays as it was publishes nothing.
-    void followsTheFileThroughBadBytesDeletionAndRecreation()
+    // One timer however often it starts; a file that stays as it was, present or missing,
+    // publishes nothing. What the file's faults show is a row of the end-to-end fault test.
+    void publishesOnlyChanges()
     {
-        const QString path = m_tailer->path();
-        writeFile(path, "one\ntwo\n");
         QSignalSpy lines(m_tailer.get(), &LogTailer::linesChanged);
         QSignalSpy errors(m_tailer.get(), &LogTailer::fileErrorChanged);
         const auto published = [&] { return lines.count() + errors.count(); };
@@ -117,27 +90,14 @@ private Q_SLOTS:
         m_tailer->start();
         m_tailer->start();
         QCOMPARE(activeTimers(), 1);
-        QVERIFY(m_tailer->lines().isEmpty()); // published on a later turn
-        QTRY_COMPARE(m_tailer->lines(), (QStringList{u"one"_s, u"two"_s}));
-        QTest::qWait(1200); // a tick over the unchanged file
+        QTRY_COMPARE(m_tailer->lines(), QStringList{u"in xong"_s});
+        QTest::qWait(150); // reads over the unchanged file
         QCOMPARE(published(), 1);
-
-        writeFile(path, "one\n\xFF\n");
-        QTRY_COMPARE_WITH_TIMEOUT(m_tailer->fileError(), u"Log file is not valid UTF-8"_s,
-                                  tickWaitMs);
-        QCOMPARE(m_tailer->lines(), (QStringList{u"one"_s, u"two"_s}));
-
-        QFile::remove(path);
-        QTRY_COMPARE_WITH_TIMEOUT(m_tailer->fileError(), u"Log file not found: "_s + path,
-                                  tickWaitMs);
-        QVERIFY(m_tailer->lines().isEmpty());
+        QFile::remove(m_tailer->path());
+        QTRY_VERIFY(m_tailer->fileError().has_value());
         const qsizetype whileMissing = published();
-        QTest::qWait(1200); // a tick over the file that stays missing
+        QTest::qWait(150); // reads over the file that stays missing
         QCOMPARE(published(), whileMissing);
-
-        writeFile(path, "three\n");
-        QTRY_COMPARE_WITH_TIMEOUT(m_tailer->fileError(), std::nullopt, tickWaitMs);
-        QCOMPARE(m_tailer->lines(), QStringList{u"three"_s});
         m_tailer->stop();
         QCOMPARE(activeTimers(), 0);
     }
@@ -152,7 +112,6 @@ private Q_SLOTS:
         const QString noSuchFile = u"No such file or directory"_s;
         QTest::newRow("replaces an existing file")
             << QString() << "what the user had"_ba << QString();
-        QTest::newRow("no log, no target") << noLog << QByteArray() << noSuchFile;
         QTest::newRow("no log, a target") << noLog << "mine"_ba << noSuchFile;
         // Opens fine, then fails on the first read: the copy breaks off half-way.
         QTest::newRow("read fails during the copy")
@@ -169,7 +128,6 @@ private Q_SLOTS:
             writeFile(m_target, existing);
         QCOMPARE(exportAnswering(m_target), failure.isEmpty() ? m_target : u"nothing"_s);
         QVERIFY(m_desktop->broughtToFront);
-        QCOMPARE(m_prompts->dialogTitle, u"Export Korvel Printer Log"_s);
         QCOMPARE(m_prompts->warnings,
                  failure.isEmpty() ? QStringList() : QStringList{u"Export failed: "_s + failure});
         QCOMPARE(QFileInfo(m_target).dir().entryList(QDir::Files),

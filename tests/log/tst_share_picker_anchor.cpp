@@ -1,22 +1,10 @@
+#include "RecordingFakes.h"
 #include "log/SharePickerAnchor.h"
 
 #include <QPushButton>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-class RecordingPicker : public SharePicker
-{
-public:
-    void show(const QList<QUrl> &items, QWidget *anchor) override
-    {
-        shown << items;
-        anchors << anchor;
-    }
-
-    QList<QList<QUrl>> shown;
-    QList<QWidget *> anchors;
-};
 
 class SharePickerAnchorTest : public QObject
 {
@@ -25,7 +13,7 @@ class SharePickerAnchorTest : public QObject
 private:
     QList<QUrl> m_items;
     bool m_presented = false;
-    RecordingPicker m_picker;
+    RecordingSharePicker m_picker;
     QPushButton m_button{u"Share…"_s};
     SharePickerAnchor m_anchor{[this] { return m_items; }, [this] { return m_presented; },
                                [this](bool on) { m_presented = on; }, m_picker, &m_button};

@@ -17,8 +17,8 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_tray import Failure, Session, check, click, screenshot, start_display, start_xembed_tray, \
-    wait_for, x11  # noqa: E402
+from e2e_tray import Failure, Session, check, click, screenshot, start_display, \
+    start_xembed_tray, wait_for, x11  # noqa: E402
 
 # Everything the package installs; directories left out.
 EXPECTED_FILES = {

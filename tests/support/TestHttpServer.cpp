@@ -64,8 +64,7 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
         requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
     m_counts[path] += 1;
 
-    const Response response =
-        m_responses.value(path, Response{404, "not found", 0, false, "text/plain"});
+    const Response response = m_responses.value(path, Response{404, "not found", 0, "text/plain"});
     if (response.delayMs <= 0) {
         answer(socket, response);
         return;
@@ -79,11 +78,6 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
 
 void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
 {
-    if (response.dropConnection) {
-        socket->abort();
-        socket->deleteLater();
-        return;
-    }
     QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n";
     reply += "Content-Type: " + response.contentType + "\r\n";
     reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";

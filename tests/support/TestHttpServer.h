@@ -10,7 +10,7 @@
 class QTcpSocket;
 
 // A loopback HTTP/1.1 server for tests: answers each path with a scripted response, optionally
-// late or not at all, and records what it was asked.
+// late, and records what it was asked.
 class TestHttpServer : public QObject
 {
     Q_OBJECT
@@ -21,7 +21,6 @@ public:
         int status = 200;
         QByteArray body;
         int delayMs = 0;
-        bool dropConnection = false;
         QByteArray contentType = "application/json";
     };
 

@@ -9,6 +9,8 @@
 // RestartUnit gives the unit the next pid. A test changes the unit with SetUnit(load state,
 // active state, pid) on the test interface; like systemd, the manager then tells its subscribers
 // through PropertiesChanged on the unit, and UnitNew/UnitRemoved when it (dis)appears.
+// For the fault rows: --wrong-types gives every property as a number, --fail answers every call
+// with an error, --no-restart knows no RestartUnit.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -38,6 +40,9 @@ public:
     bool hang = false;
     bool denyRestart = false;
     bool subscribed = false;
+    bool wrongTypes = false;
+    bool fail = false;
+    bool noRestart = false;
     QFile record;
 
     QString introspect(const QString &) const override { return {}; }
@@ -91,6 +96,11 @@ private:
     {
         const QString member = message.member();
         const QString argument = message.arguments().value(0).toString();
+        if (fail)
+            return message.createErrorReply(u"org.freedesktop.DBus.Error.Failed"_s,
+                                            u"Manager failed"_s);
+        if (member == u"RestartUnit" && noRestart)
+            return message.createErrorReply(QDBusError::UnknownMethod, member);
         if (member == u"Subscribe" || member == u"SetUnit") {
             subscribed = subscribed || member == u"Subscribe";
             return message.createReply();
@@ -114,6 +124,8 @@ private:
                 value = activeState;
             else if (property == u"MainPID")
                 value = mainPid;
+            if (value.isValid() && wrongTypes)
+                value = 7;
             if (value.isValid())
                 return message.createReply(QVariant::fromValue(QDBusVariant(value)));
         }
@@ -135,6 +147,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption hang(u"hang"_s, u"Never answer."_s);
     const QCommandLineOption denyRestart(u"deny-restart"_s, u"Refuse RestartUnit."_s);
     parser.addOptions({address, record, loadState, activeState, mainPid, hang, denyRestart});
+    const QCommandLineOption wrongTypes(u"wrong-types"_s, u"Numbers for every property."_s);
+    const QCommandLineOption fail(u"fail"_s, u"An error for every call."_s);
+    const QCommandLineOption noRestart(u"no-restart"_s, u"No RestartUnit."_s);
+    parser.addOptions({wrongTypes, fail, noRestart});
     parser.process(app);
 
     FakeManager manager;
@@ -143,6 +159,9 @@ int main(int argc, char *argv[])
     manager.mainPid = parser.value(mainPid).toUInt();
     manager.hang = parser.isSet(hang);
     manager.denyRestart = parser.isSet(denyRestart);
+    manager.wrongTypes = parser.isSet(wrongTypes);
+    manager.fail = parser.isSet(fail);
+    manager.noRestart = parser.isSet(noRestart);
     manager.record.setFileName(parser.value(record));
     QDBusConnection bus = QDBusConnection::connectToBus(parser.value(address), u"bus"_s);
     if (!manager.record.open(QIODevice::Append) ||

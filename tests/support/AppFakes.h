@@ -26,7 +26,6 @@ public:
     ServiceState::Kind badge = ServiceState::Kind::running;
     QString toolTip;
 
-    bool hasButton() const override { return true; }
     void setImage(const QImage &value) override { image = value; }
     void setTitle(const QString &value) override { title = value; }
     void setBadge(ServiceState::Kind kind) override { badge = kind; }
@@ -40,21 +39,13 @@ class FakePopover : public Popover
 {
 public:
     bool shown = false;
-    int shows = 0;
     QRect lastAnchor;
 
     bool isShown() const override { return shown; }
     void showBelow(const QRect &anchor) override
     {
         shown = true;
-        ++shows;
         lastAnchor = anchor;
     }
     void close() override { shown = false; }
-    // What a popup does on a press outside it: hide, then say where the press was.
-    void pressOutside(QPoint globalPos)
-    {
-        shown = false;
-        Q_EMIT dismissedByOutsidePress(globalPos);
-    }
 };

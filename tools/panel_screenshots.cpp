@@ -3,13 +3,10 @@
 //   panel_screenshots [OUTPUT_DIR]     (default: docs/screenshots of the source tree)
 // Not a test: it compares nothing; look at the pictures.
 
-#include "FakeServiceControl.h"
+#include "app/AppEnvironment.h"
+#include "app/AppModels.h"
 #include "core/Translation.h"
-#include "daemon/ConfigSummary.h"
-#include "daemon/PrinterList.h"
-#include "log/LogTailer.h"
 #include "platform/Platform.h"
-#include "service/ServiceStatus.h"
 #include "ui/PopoverView.h"
 
 #include <QApplication>
@@ -55,6 +52,14 @@ QPalette darkPalette()
                       0x0a84ff, 0xffffff, 0x4ca6ff, 0x8e8e93, 0x505054, 0x444448, 0x303033,
                       0x1a1a1c, 0x000000});
 }
+
+// The simulator stands in for the daemon, this for its service manager.
+class RunningService : public ServiceControl
+{
+public:
+    ServiceState queryState() override { return ServiceState::running(412); }
+    void restart() override {}
+};
 
 int fail(const char *message)
 {
@@ -103,32 +108,31 @@ int main(int argc, char **argv)
         return fail("the simulator did not say where it listens");
     const QString base = u"http://"_s + listening.captured(1) + u':' + listening.captured(2);
 
-    LogTailer logTailer(logPath, 300, 65536, makeDesktopIntegration(), makeUserPrompts());
-    // A stand-in service manager reports the daemon running.
-    ServiceStatus serviceStatus(std::make_shared<FakeServiceControl>(), QUrl(base + u"/health"_s));
-    PrinterList printerList(base + u"/printers"_s);
-    ConfigSummary configSummary(base + u"/config"_s);
+    AppEnvironment environment;
+    environment.logPath = logPath;
+    environment.daemonBase = base;
+    environment.serviceControl = std::make_shared<RunningService>();
+    environment.desktop = makeDesktopIntegration();
+    environment.prompts = makeUserPrompts();
+    AppModels models(environment);
     const std::unique_ptr<SharePicker> sharePicker = makeSharePicker();
     PopoverView view(
-        logTailer, serviceStatus, printerList, configSummary, [] {}, *sharePicker);
+        models, [] {}, *sharePicker);
     view.show();
 
-    logTailer.start();
-    serviceStatus.start();
-    printerList.refresh();
-    configSummary.refresh();
+    models.start();
     const bool ready = QTest::qWaitFor(
         [&] {
-            return serviceStatus.apiReachable() &&
-                   serviceStatus.state().kind() == ServiceState::Kind::running &&
-                   !printerList.printers().isEmpty() && !configSummary.isLoading() &&
-                   !configSummary.slots().first().printer.isEmpty() && !logTailer.lines().isEmpty();
+            return models.serviceStatus.apiReachable() &&
+                   models.serviceStatus.state().kind() == ServiceState::Kind::running &&
+                   !models.printerList.printers().isEmpty() && !models.configSummary.isLoading() &&
+                   !models.configSummary.slots().first().printer.isEmpty() &&
+                   !models.logTailer.lines().isEmpty();
         },
         10000);
     if (!ready)
         return fail("the models did not reach their states");
-    logTailer.stop();
-    serviceStatus.stop();
+    models.stop();
 
     bool written = render(view, lightPalette(), outputDir + u"/panel-light.png"_s) &&
                    render(view, darkPalette(), outputDir + u"/panel-dark.png"_s);
@@ -136,7 +140,7 @@ int main(int argc, char **argv)
     // Labels are set when the widgets are made, so the Vietnamese panel is a new one.
     installTranslation(app, QLocale(QLocale::Vietnamese, QLocale::Vietnam));
     PopoverView vietnamese(
-        logTailer, serviceStatus, printerList, configSummary, [] {}, *sharePicker);
+        models, [] {}, *sharePicker);
     vietnamese.show();
     written = written && render(vietnamese, lightPalette(), outputDir + u"/panel-light-vi.png"_s);
     simulator.terminate();
