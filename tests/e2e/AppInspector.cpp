@@ -120,8 +120,6 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
     m_stallMeter.setTimerType(Qt::PreciseTimer);
     connect(&m_stallMeter, &QTimer::timeout, this,
             [this] { m_longestStallMs = std::max(m_longestStallMs, m_sinceTick.restart()); });
-    m_stallMeter.start(10);
-    m_sinceTick.start();
     // App-wide: the popover's paints, and the tray's own balloons, which stand in for
     // notifications where no service shows them.
     qApp->installEventFilter(this);
@@ -151,9 +149,13 @@ bool AppInspector::listen(const QString &socketPath)
     return m_server.listen(socketPath);
 }
 
+// Only the fault rows drive the app and want its stalls; the meter's ticks would otherwise show
+// as CPU time in the idle figures.
 bool AppInspector::listenForCommands(const QString &socketPath)
 {
     QLocalServer::removeServer(socketPath);
+    m_stallMeter.start(10);
+    m_sinceTick.start();
     return m_commands.listen(socketPath);
 }
 
