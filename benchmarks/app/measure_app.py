@@ -113,7 +113,7 @@ def measure(args, session):
     port = int(e2e.wait_for("the simulator", lambda: e2e.re.search(
         r"listening on 127\.0\.0\.1:(\d+)", session.log_tail("sim-0")), 10).group(1))
     base = f"http://127.0.0.1:{port}"
-    bus, _ = e2e.start_service_manager(session, args.fake_systemd, os.getpid())
+    bus, manager_calls = e2e.start_service_manager(session, args.fake_systemd, os.getpid())
 
     # The three tray programs side by side, each measured 10 s after its start.
     bare = session.start("bare", [args.bare])
@@ -143,8 +143,11 @@ def measure(args, session):
         if process:
             session.stop(process)
 
+    # Closed, the icon still follows the service through systemd's signals, never by asking.
+    asked = len(manager_calls())
     print(f"CPU ticks over 20 s closed:        {ticks_over(korvel.process.pid, 20):5d}   "
           "(target 0)")
+    print(f"calls to the systemd manager meanwhile: {len(manager_calls()) - asked:d}")
     first = [korvel.click_to_painted()]
     korvel.note_libraries()
     time.sleep(1)
