@@ -74,7 +74,7 @@ private Q_SLOTS:
         QTest::addColumn<TestHttpServer::Response>("response");
         QTest::addColumn<QStringList>("printers");
         QTest::addColumn<QString>("error");
-        for (int status : {404, 500}) {
+        for (int status : {400, 401, 404, 407, 418, 500, 503}) {
             QTest::addRow("%d with a list", status)
                 << json(R"({"data":["A"]})", 0, status) << QStringList{u"A"_s} << QString();
             QTest::addRow("%d with an error", status)
