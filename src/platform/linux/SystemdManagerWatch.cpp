@@ -1,5 +1,6 @@
 #include "platform/linux/SystemdManagerWatch.h"
 
+#include "platform/linux/SystemdNames.h"
 #include "platform/linux/SystemdServiceControl.h"
 
 #include <QDBusObjectPath>
@@ -10,13 +11,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const auto systemdService = u"org.freedesktop.systemd1"_s;
-const auto managerPath = u"/org/freedesktop/systemd1"_s;
-const auto managerInterface = u"org.freedesktop.systemd1.Manager"_s;
-const auto propertiesInterface = u"org.freedesktop.DBus.Properties"_s;
-const auto unitInterface = u"org.freedesktop.systemd1.Unit"_s;
-const auto serviceInterface = u"org.freedesktop.systemd1.Service"_s;
-constexpr int callTimeoutMs = 2000;
+const QString systemdService = SystemdNames::service;
+const QString managerPath = SystemdNames::managerPath;
+const QString managerInterface = SystemdNames::managerInterface;
+const QString propertiesInterface = SystemdNames::propertiesInterface;
+const QString unitInterface = SystemdNames::unitInterface;
+const QString serviceInterface = SystemdNames::serviceInterface;
+using SystemdNames::callTimeoutMs;
 // Our own LoadUnit makes the manager announce a unit it had unloaded; that UnitNew is no news.
 constexpr qint64 ownLoadEchoMs = 1000;
 

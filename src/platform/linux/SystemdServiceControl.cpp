@@ -1,5 +1,7 @@
 #include "platform/linux/SystemdServiceControl.h"
 
+#include "platform/linux/SystemdNames.h"
+
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -10,24 +12,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr auto systemdService = "org.freedesktop.systemd1"_L1;
-constexpr auto managerInterface = "org.freedesktop.systemd1.Manager"_L1;
-constexpr int callTimeoutMs = 2000;
+using SystemdNames::callTimeoutMs;
 // The polkit dialog stays up while the user looks for the password; D-Bus's own 25 s default
 // would end the wait long before the restart does.
 constexpr int restartTimeoutMs = 30 * 60 * 1000;
 
 QDBusMessage managerCall(const QString &method)
 {
-    return QDBusMessage::createMethodCall(systemdService, u"/org/freedesktop/systemd1"_s,
-                                          managerInterface, method);
+    return QDBusMessage::createMethodCall(SystemdNames::service, SystemdNames::managerPath,
+                                          SystemdNames::managerInterface, method);
 }
 
 QDBusMessage getProperty(const QDBusConnection &bus, const QString &path, const QString &interface,
                          const QString &name)
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        systemdService, path, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    QDBusMessage get = QDBusMessage::createMethodCall(SystemdNames::service, path,
+                                                      SystemdNames::propertiesInterface, u"Get"_s);
     get << interface << name;
     return bus.call(get, QDBus::Block, callTimeoutMs);
 }
@@ -51,7 +51,7 @@ UnitAnswer askManager(const QDBusConnection &bus)
     const QString unitPath = loaded.arguments().constFirst().value<QDBusObjectPath>().path();
 
     const QDBusMessage loadState =
-        getProperty(bus, unitPath, u"org.freedesktop.systemd1.Unit"_s, u"LoadState"_s);
+        getProperty(bus, unitPath, SystemdNames::unitInterface, u"LoadState"_s);
     if (auto failure = unitCallFailure(loadState, bus.lastError().message()))
         return *failure;
     UnitAnswer answer{UnitAnswer::Kind::unit, valueOf(loadState).toString(), 0, {}};
@@ -59,7 +59,7 @@ UnitAnswer askManager(const QDBusConnection &bus)
         return answer;
 
     const QDBusMessage mainPid =
-        getProperty(bus, unitPath, u"org.freedesktop.systemd1.Service"_s, u"MainPID"_s);
+        getProperty(bus, unitPath, SystemdNames::serviceInterface, u"MainPID"_s);
     if (auto failure = unitCallFailure(mainPid, bus.lastError().message()))
         return *failure;
     answer.mainPid = valueOf(mainPid).toLongLong();
