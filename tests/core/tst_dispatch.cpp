@@ -1,6 +1,5 @@
 #include "core/Dispatch.h"
 
-#include <QSemaphore>
 #include <QTest>
 #include <atomic>
 #include <memory>
@@ -30,16 +29,6 @@ private Q_SLOTS:
         gone.reset();
         QTest::qWait(20);
         QVERIFY(!ranAfterAll);
-    }
-
-    void aBlockedUserJobDoesNotHoldBackAUtilityJob()
-    {
-        QSemaphore release;
-        Dispatch::toPool(Dispatch::userInitiatedPool(), [&] { release.acquire(); });
-        QSemaphore done;
-        Dispatch::toPool(Dispatch::utilityPool(), [&] { done.release(); });
-        QVERIFY(done.tryAcquire(1, 2000));
-        release.release();
     }
 };
 

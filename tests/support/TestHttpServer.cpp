@@ -8,33 +8,17 @@ TestHttpServer::TestHttpServer(QObject *parent)
     : QObject(parent)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &TestHttpServer::accept);
-    listen();
+    m_server.listen(QHostAddress::LocalHost);
 }
 
 QUrl TestHttpServer::url(const QString &path) const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
 }
 
 void TestHttpServer::setResponse(const QString &path, const Response &response)
 {
     m_responses.insert(path, response);
-}
-
-void TestHttpServer::close()
-{
-    m_server.close();
-    const auto sockets = findChildren<QTcpSocket *>();
-    for (QTcpSocket *socket : sockets)
-        socket->abort();
-}
-
-bool TestHttpServer::listen()
-{
-    if (!m_server.listen(QHostAddress::LocalHost, m_port))
-        return false;
-    m_port = m_server.serverPort();
-    return true;
 }
 
 void TestHttpServer::accept()

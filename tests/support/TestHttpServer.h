@@ -26,7 +26,6 @@ public:
 
     explicit TestHttpServer(QObject *parent = nullptr);
 
-    quint16 port() const { return m_server.serverPort(); }
     QUrl url(const QString &path) const;
 
     // Paths without a response get 404.
@@ -35,17 +34,12 @@ public:
     // Raw request heads (request line and headers) in arrival order.
     QList<QByteArray> requestHeads() const { return m_heads; }
 
-    // Stops listening and drops open connections; a later listen() takes the same port again.
-    void close();
-    bool listen();
-
 private:
     void accept();
     void readRequest(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const Response &response);
 
     QTcpServer m_server;
-    quint16 m_port = 0;
     QHash<QString, Response> m_responses;
     QHash<QString, int> m_counts;
     QList<QByteArray> m_heads;
