@@ -38,17 +38,6 @@ bool nextLines(PanelRig &rig)
 
 const QStringList logParts = {u"logWaiting"_s, u"logLines"_s, u"logError"_s};
 
-QStringList enabledButtons(QWidget &view)
-{
-    QStringList enabled;
-    for (const QString &name :
-         {u"exportButton"_s, u"shareButton"_s, u"consoleButton"_s, u"revealButton"_s}) {
-        if (find(view, name)->isEnabled())
-            enabled.append(name);
-    }
-    return enabled;
-}
-
 } // namespace
 
 class LogSectionTest : public QObject
@@ -62,7 +51,6 @@ private Q_SLOTS:
         PanelRig rig;
         PopoverView &view = rig.showView();
         QCOMPARE(visibleOf(view, logParts), QStringList{u"logWaiting"_s});
-        QCOMPARE(enabledButtons(view).size(), 4);
 
         QStringList lines = QStringList{u"09:00 PRINT_SUCCESS job 1"_s, u"09:01 ERROR paper out"_s,
                                         u""_s, u"<b>not markup</b>"_s, u"a\uFDD0b\uFDD1c"_s} +
@@ -101,7 +89,10 @@ private Q_SLOTS:
         PopoverView &view = rig.showView();
         rig.models->logTailer.start();
         QTRY_COMPARE(visibleOf(view, logParts), QStringList{u"logError"_s});
-        QCOMPARE(enabledButtons(view), (QStringList{u"consoleButton"_s, u"revealButton"_s}));
+        QVERIFY(!find(view, u"exportButton"_s)->isEnabled());
+        QVERIFY(!find(view, u"shareButton"_s)->isEnabled());
+        QVERIFY(find(view, u"consoleButton"_s)->isEnabled() &&
+                find(view, u"revealButton"_s)->isEnabled());
     }
 
     // Not moved when first shown; to the end when the line count changes; left where the user
