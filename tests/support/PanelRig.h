@@ -62,6 +62,5 @@ public:
     RecordingSharePicker sharePicker;
     AppEnvironment environment;
     std::unique_ptr<AppModels> models;
-    int openConfigCalls = 0;
     std::unique_ptr<PopoverView> view;
 };

@@ -26,16 +26,14 @@ public:
 class RecordingPrompts : public UserPrompts
 {
 public:
-    void chooseSaveLocation(const QString &title, const QString &suggestedName,
+    void chooseSaveLocation(const QString &, const QString &suggestedName,
                             std::function<void(std::optional<QString>)> chosen) override
     {
-        dialogTitle = title;
         saveDialogs.append(suggestedName);
         answer = std::move(chosen);
     }
     void warn(const QString &message) override { warnings.append(message); }
 
-    QString dialogTitle;
     QStringList saveDialogs;
     std::function<void(std::optional<QString>)> answer;
     QStringList warnings;

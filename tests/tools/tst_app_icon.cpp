@@ -1,6 +1,3 @@
-// The committed icon: Qt reads the .icns at every size, and each size is a visible, opaque badge
-// (not blank, not clipped).
-
 #include <QImageReader>
 #include <QTest>
 

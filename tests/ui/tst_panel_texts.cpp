@@ -19,16 +19,12 @@ private Q_SLOTS:
 
         QTest::newRow("plain") << u"Listening on 127.0.0.1:9020"_s << Tone::primary;
         QTest::newRow("error") << u"12:00 ERROR cannot open /dev/usb/lp0"_s << Tone::red;
-        QTest::newRow("iokit fail") << u"PRINT_IOKIT_FAIL kitchen"_s << Tone::red;
         QTest::newRow("success") << u"PRINT_SUCCESS job 7"_s << Tone::green;
         QTest::newRow("health check") << u"Health check from 127.0.0.1"_s << Tone::green;
         QTest::newRow("warn") << u"WARN slow printer"_s << Tone::orange;
-        QTest::newRow("fallback only") << u"PRINT_IOKIT_FALLBACK to CUPS"_s << Tone::orange;
         QTest::newRow("red beats green") << u"Health check ERROR"_s << Tone::red;
-        QTest::newRow("red beats orange") << u"WARN then FATAL"_s << Tone::red;
         QTest::newRow("green beats orange") << u"WARN retried, PRINT_SUCCESS"_s << Tone::green;
         QTest::newRow("keyword inside a word") << u"XERRORX"_s << Tone::red;
-        QTest::newRow("lower-case error") << u"error: unreachable"_s << Tone::primary;
         QTest::newRow("mixed-case warn") << u"Warn: paper low"_s << Tone::primary;
     }
 
@@ -48,13 +44,10 @@ private Q_SLOTS:
         QTest::newRow("5 s") << qint64(5000) << u"5s ago"_s;
         QTest::newRow("59.9 s") << qint64(59900) << u"59s ago"_s;
         QTest::newRow("60 s") << qint64(60000) << u"1m ago"_s;
-        QTest::newRow("119 s") << qint64(119000) << u"1m ago"_s;
         QTest::newRow("3599 s") << qint64(3599000) << u"59m ago"_s;
         QTest::newRow("3600 s") << qint64(3600000) << u"1h ago"_s;
-        QTest::newRow("26 h") << qint64(26) * 3600000 << u"26h ago"_s;
         QTest::newRow("1000 h, no grouping") << qint64(1000) * 3600000 << u"1000h ago"_s;
         QTest::newRow("future") << qint64(-120000) << u"just now"_s;
-        QTest::newRow("future by 5.5 s") << qint64(-5500) << u"just now"_s;
     }
 
     void relativeTime()
@@ -70,13 +63,10 @@ private Q_SLOTS:
         // Only the label slot, spelt exactly so, shows its reverse flag.
         QVERIFY(PanelTexts::showsReverseMarker({u"label"_s, {}, {}, true}));
         QVERIFY(!PanelTexts::showsReverseMarker({u"Label"_s, {}, {}, true}));
+        QVERIFY(!PanelTexts::showsReverseMarker({u"kitchen"_s, {}, {}, true}));
         // Placeholders in the data are not expanded again.
         QCOMPARE(PanelTexts::configErrorText(u"%1 %2"_s), u"Không đọc được cấu hình: %1 %2"_s);
-        const QString hint = PanelTexts::printerPlaceholderHtml(true);
-        QVERIFY(hint.startsWith(
-            u"No printers detected. Add one via System Settings → Printers, or "_s));
-        QVERIFY(hint.endsWith(u"<code>lpadmin -p NAME -E -v usb://… -m raw</code>."_s));
-        QVERIFY(!hint.contains(u'`'));
+        QVERIFY(PanelTexts::printerPlaceholderHtml(true).contains(u"<code>lpadmin"_s));
         // Rich text: markup in the text is escaped, an unpaired backtick kept as it is.
         QCOMPARE(PanelTexts::inlineCodeToHtml(u"<b>a</b> `x<y`"_s),
                  u"&lt;b&gt;a&lt;/b&gt; <code>x&lt;y</code>"_s);
@@ -96,8 +86,6 @@ private Q_SLOTS:
                                          << QStringList{u"b"_s, u"c"_s, u"d"_s} << qsizetype(1);
         QTest::newRow("repeated lines") << QStringList{u"x"_s, u"x"_s, u"y"_s}
                                         << QStringList{u"x"_s, u"y"_s, u"x"_s} << qsizetype(1);
-        QTest::newRow("unrelated")
-            << QStringList{u"a"_s, u"b"_s} << QStringList{u"c"_s} << qsizetype(2);
         QTest::newRow("middle line changed") << QStringList{u"a"_s, u"b"_s, u"c"_s}
                                              << QStringList{u"a"_s, u"B"_s, u"c"_s} << qsizetype(3);
     }

@@ -6,11 +6,9 @@
 #include "ui/WrappingText.h"
 
 #include <QAbstractButton>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -26,9 +24,6 @@ const QByteArray configBody = R"({"success":true,"data":{"printers":{
 
 const QStringList printerParts = {u"printerCount"_s, u"printerAge"_s, u"printerScroll"_s,
                                   u"printerPlaceholder"_s, u"printerError"_s};
-const QStringList sections = {u"header"_s,     u"headerDivider"_s,  u"connectionsCard"_s,
-                              u"statusCard"_s, u"printerSection"_s, u"logHeader"_s,
-                              u"logView"_s,    u"footer"_s};
 
 } // namespace
 
@@ -37,27 +32,17 @@ class PopoverViewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every section in order; empty, the slots are unassigned; filled to the brim with long
-    // texts, the panel keeps its size and the printer list scrolls.
-    void initialPanelThenFullModels()
+    // Empty, the slots are unassigned; filled to the brim with long texts, every section stays
+    // inside the fixed panel and the printer list scrolls. Restart runs once per press whatever
+    // the state, and the dot follows the state.
+    void emptyThenOverfullPanel()
     {
         PanelRig rig;
         PopoverView &view = rig.showView();
-        QCOMPARE(view.size(), QSize(520, 720));
-        int previousBottom = 0;
-        for (const QString &name : sections) {
-            QWidget *section = find(view, name);
-            QVERIFY2(section->isVisible() && section->y() >= previousBottom, qPrintable(name));
-            previousBottom = section->geometry().bottom();
-        }
-        QVERIFY(!find<StatusDot>(view, u"statusDot"_s)->running());
         QCOMPARE(visibleOf(view, printerParts), QStringList{u"printerPlaceholder"_s});
-        const auto rows =
-            find(view, u"slotRows"_s)->findChildren<QWidget *>(QRegularExpression(u"^slotRow-"_s));
-        QCOMPARE(rows.size(), 4);
-        for (QWidget *row : rows)
-            QCOMPARE(visibleOf(*row, {u"slotUnassigned"_s, u"slotPrinter"_s, u"slotReverse"_s}),
-                     QStringList{u"slotUnassigned"_s});
+        QCOMPARE(visibleOf(*find(view, u"slotRow-label"_s),
+                           {u"slotUnassigned"_s, u"slotPrinter"_s, u"slotReverse"_s}),
+                 QStringList{u"slotUnassigned"_s});
 
         rig.control->answer = [](int) { return ServiceState::unknown(QString(600, u'x')); };
         QStringList printers;
@@ -70,51 +55,36 @@ private Q_SLOTS:
         QVERIFY(rig.fetchAll());
         QTRY_COMPARE(rig.models->logTailer.lines().size(), 300);
         QTRY_VERIFY(textOf(view, u"serviceStateLabel"_s).startsWith(u"Unknown: xxx"_s));
-        QCOMPARE(view.size(), QSize(520, 720));
-        for (const QString &name : sections)
-            QVERIFY2(QRect(0, 0, 520, 720).contains(find(view, name)->geometry()),
-                     qPrintable(name));
+        for (const QString &name : {u"header"_s, u"connectionsCard"_s, u"statusCard"_s,
+                                    u"printerSection"_s, u"logHeader"_s, u"logView"_s, u"footer"_s})
+            QVERIFY2(view.rect().contains(find(view, name)->geometry()), qPrintable(name));
         auto *printerScroll = find<QScrollArea>(view, u"printerScroll"_s);
-        QVERIFY(printerScroll->height() <= 90);
         QTRY_VERIFY(printerScroll->verticalScrollBar()->maximum() > 0);
-    }
 
-    // Which text goes where and the dot (the running panel is checked end to end), and Restart
-    // enabled and run once per press whatever the state.
-    void statusCardWhenNotInstalled()
-    {
-        PanelRig rig;
-        rig.control->answer = [](int) { return ServiceState::notInstalled(); };
-        rig.server.setResponse(u"/health"_s, {500, "{}"});
-        PopoverView &view = rig.showView();
-        rig.models->serviceStatus.start();
-        QTRY_COMPARE(textOf(view, u"serviceStateLabel"_s), ServiceState::notInstalled().label());
-        QTRY_COMPARE(rig.server.requestCount(u"/health"_s), 1);
-        QVERIFY(textOf(view, u"healthLabel"_s).contains(u"not reachable"_s));
-        QVERIFY(!find<StatusDot>(view, u"statusDot"_s)->running());
+        auto *dot = find<StatusDot>(view, u"statusDot"_s);
+        QVERIFY(!dot->running());
+        rig.control->answer = [](int) { return ServiceState::running(7); };
         auto *restart = find<QAbstractButton>(view, u"restartButton"_s);
         restart->click();
         restart->click();
         QTRY_COMPARE(rig.control->restarts.load(), 2);
         QVERIFY(restart->isEnabled());
+        QTRY_VERIFY(dot->running());
     }
 
-    // Loading, the rows of an answer, an error in place of the rows, and recovery.
+    // Spinning while loading; a blank name is a printer; only the label slot shows its reverse
+    // flag; a long name is elided in the middle; an error replaces the rows.
     void connectionsCard()
     {
         PanelRig rig;
         rig.server.setResponse(u"/config"_s, {200, configBody, 400});
         PopoverView &view = rig.showView();
         auto *spinner = find<Spinner>(view, u"configSpinner"_s);
-        auto *button = find<QAbstractButton>(view, u"openConfigButton"_s);
         rig.models->configSummary.refresh();
         QTRY_VERIFY(spinner->isVisible() && spinner->isAnimating());
-        button->click();
-        QCOMPARE(rig.openConfigCalls, 1);
         QTRY_VERIFY(!spinner->isVisible());
         QVERIFY(!spinner->isAnimating());
 
-        // A blank name is a printer; only the label slot shows its reverse flag, at the right.
         const QStringList rowParts = {u"slotPrinterGlyph"_s, u"slotUnassigned"_s, u"slotReverse"_s};
         for (const QString &slot : {u"payment"_s, u"complete"_s, u"kitchen"_s})
             QCOMPARE(visibleOf(*find(view, u"slotRow-"_s + slot), rowParts),
@@ -122,9 +92,7 @@ private Q_SLOTS:
         QWidget *label = find(view, u"slotRow-label"_s);
         QCOMPARE(visibleOf(*label, rowParts),
                  (QStringList{u"slotPrinterGlyph"_s, u"slotReverse"_s}));
-        QVERIFY(find(*label, u"slotReverse"_s)->geometry().right() >= label->width() - 2);
 
-        // A long name is elided in the middle and the row stays inside the card.
         QWidget *kitchen = find(view, u"slotRow-kitchen"_s);
         auto *printer = find<ElidedLabel>(*kitchen, u"slotPrinter"_s);
         QCOMPARE(printer->toolTip(), longName);
@@ -133,17 +101,13 @@ private Q_SLOTS:
         QVERIFY(printer->displayedText().endsWith(u"-End"_s));
         QVERIFY(kitchen->geometry().right() < find(view, u"connectionsCard"_s)->width());
 
-        const QStringList cardParts = {u"slotRows"_s, u"configError"_s};
         rig.setConfig("[]");
         QVERIFY(rig.fetchAll());
-        QCOMPARE(visibleOf(view, cardParts), QStringList{u"configError"_s});
-        button->click();
-        QCOMPARE(rig.openConfigCalls, 2);
-        rig.setConfig(configBody);
-        QVERIFY(rig.fetchAll());
-        QCOMPARE(visibleOf(view, cardParts), QStringList{u"slotRows"_s});
+        QCOMPARE(visibleOf(view, {u"slotRows"_s, u"configError"_s}), QStringList{u"configError"_s});
     }
 
+    // Names as given, markup and repeats included; a long name without a space wraps inside the
+    // list, which grows to show all of it.
     void printerSectionStates()
     {
         PanelRig rig;
@@ -153,12 +117,12 @@ private Q_SLOTS:
         QCOMPARE(visibleOf(view, printerParts),
                  (QStringList{u"printerCount"_s, u"printerAge"_s, u"printerScroll"_s}));
         QCOMPARE(textOf(view, u"printerCount"_s), u"(3)"_s);
+        QCOMPARE(textOf(view, u"printerAge"_s), u"just now"_s);
         QStringList rows;
         for (WrappingText *label : view.findChildren<WrappingText *>(u"printerName"_s))
             rows.append(label->text());
         QCOMPARE(rows, (QStringList{u"Zebra"_s, u"<b>Epson</b>"_s, u"Zebra"_s}));
 
-        // A long name without a space wraps inside the list, which grows to show all of it.
         const QString longer(300, u'm'); // five lines
         rig.setPrinters("{\"data\":[\"" + longer.toUtf8() + "\"]}");
         QVERIFY(rig.fetchAll());
@@ -174,14 +138,9 @@ private Q_SLOTS:
         QVERIFY(rig.fetchAll());
         QCOMPARE(visibleOf(view, printerParts),
                  (QStringList{u"printerAge"_s, u"printerPlaceholder"_s}));
-        rig.setPrinters(R"({"success":false,"error":"paper jam"})");
-        QVERIFY(rig.fetchAll());
-        QCOMPARE(visibleOf(view, printerParts.mid(1)),
-                 (QStringList{u"printerAge"_s, u"printerError"_s}));
-        QVERIFY(textOf(view, u"printerError"_s).endsWith(u": paper jam"_s));
     }
 
-    // Disabled and spinning while loading; back at rest, nothing animates.
+    // Spinning while loading; back at rest, nothing animates.
     void refreshWhileLoading()
     {
         PanelRig rig;
@@ -189,24 +148,9 @@ private Q_SLOTS:
         PopoverView &view = rig.showView();
         auto *refresh = find<RefreshButton>(view, u"refreshButton"_s);
         refresh->click();
-        QTRY_VERIFY(!refresh->isEnabled());
-        QVERIFY(refresh->isSpinning() && refresh->isAnimating());
+        QTRY_VERIFY(!refresh->isEnabled() && refresh->isAnimating());
         QTRY_VERIFY(refresh->isEnabled());
-        QVERIFY(!refresh->isSpinning());
-        QCOMPARE(rig.server.requestCount(u"/printers"_s), 1);
         QTRY_VERIFY(!refresh->isAnimating());
-    }
-
-    void quitShortcutEndsTheEventLoop()
-    {
-        PanelRig rig;
-        PopoverView &view = rig.showView();
-        view.activateWindow();
-        QTimer::singleShot(0, &view,
-                           [&view] { QTest::keyClick(&view, Qt::Key_Q, Qt::ControlModifier); });
-        // A safety net: the loop would otherwise run on with a failing exit code.
-        QTimer::singleShot(3000, qApp, [] { QCoreApplication::exit(1); });
-        QCOMPARE(QCoreApplication::exec(), 0);
     }
 };
 
