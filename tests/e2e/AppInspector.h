@@ -11,9 +11,9 @@ class QLocalSocket;
 
 // Takes one command per connection on a local socket (snapshot, open, refresh, restart, reset)
 // and answers with one JSON snapshot of what the app shows: the visible windows with their texts
-// and global geometries, the popover and the configuration helper's process id,
-// with the models' values, the longest event-loop stall and the memory peak. It lets a script
-// outside the process drive the app and check the screen.
+// and global geometries, the popover, the configuration helper's process id, the models' values,
+// the longest event-loop stall and the memory peak. A script outside the process drives the app
+// and checks the screen with it.
 class AppInspector : public QObject
 {
     Q_OBJECT
@@ -22,13 +22,13 @@ public:
     AppInspector(AppDelegate &delegate, QObject *parent = nullptr);
 
     bool listen(const QString &socketPath);
-    QJsonObject snapshot() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void command(QLocalSocket *socket);
+    QJsonObject snapshot() const;
     QJsonObject modelsJson() const;
 
     AppDelegate &m_delegate;
