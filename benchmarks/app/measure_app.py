@@ -17,6 +17,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
                                 "e2e"))
 import e2e_tray as e2e  # noqa: E402
+from harness import App, Failure, Session, wait_for  # noqa: E402
 
 SETTLE = 10
 
@@ -61,9 +62,9 @@ class Korvel:
             args.app, "--daemon-base", base, "--system-bus", bus, "--log", os.path.join(session.work, "daemon.log"), "--inspect",
             socket_path], cwd=args.source_dir)
         self.session = session
-        self.app = e2e.App(session, socket_path)
-        e2e.wait_for("the tray icon", lambda: e2e.tray_icon(session), 15)
-        e2e.wait_for("the inspection socket", self.app.snapshot, 10)
+        self.app = App(socket_path)
+        wait_for("the tray icon", lambda: e2e.tray_icon(session), 15)
+        wait_for("the inspection socket", self.app.ask, 10)
         self.heavy = set()
 
     def icon_centre(self):
@@ -77,41 +78,39 @@ class Korvel:
     def click_to_painted(self):
         centre = self.icon_centre()
         before = time.monotonic()
-        e2e.click(self.session, *centre)
+        self.session.click(*centre)
 
         def painted():
-            snapshot = self.app.snapshot()
+            snapshot = self.app.ask()
             painted_at = snapshot["popoverPaintedAtMs"] / 1000
             return painted_at if snapshot["popoverShown"] and painted_at > before else None
 
-        return (e2e.wait_for("the panel to paint", painted, 5) - before) * 1000
+        return (wait_for("the panel to paint", painted, 5) - before) * 1000
 
     def close_panel(self):
-        e2e.click(self.session, *self.icon_centre())
-        e2e.wait_for("the popover to close", lambda: self.app.popover_state(False), 3)
+        self.session.click(*self.icon_centre())
+        wait_for("the popover to close", lambda: self.app.popover_state(False), 3)
         time.sleep(0.7)
 
     def open_and_close_config(self):
         button = self.app.widget(self.app.popover(), "openConfigButton")
         x, y, width, height = button["geometry"]
-        e2e.click(self.session, x + width - 8, y + height // 2)
-        windows = e2e.wait_for("the configuration window",
+        self.session.click(x + width - 8, y + height // 2)
+        windows = wait_for("the configuration window",
                                lambda: e2e.config_windows(self.session), 30)
-        e2e.wait_for("the page", lambda: e2e.page_requests(self.session) >= 1, 30)
+        wait_for("the page", lambda: e2e.page_requests(self.session) >= 1, 30)
         time.sleep(2)
         self.note_libraries()
         e2e.close_window(self.session, windows[0][0])
-        e2e.wait_for("the helper to end", lambda: not self.app.snapshot()["configHelperPid"], 10)
+        wait_for("the helper to end", lambda: not self.app.ask()["configHelperPid"], 10)
 
 
 def measure(args, session):
     work = session.work
-    e2e.start_display(session)
-    e2e.start_xembed_tray(session)
-    session.start("sim-0", ["/usr/bin/python3", args.sim, "--port", "0", "--log",
-                            os.path.join(work, "daemon.log"), "--log-interval", "0"])
-    port = int(e2e.wait_for("the simulator", lambda: e2e.re.search(
-        r"listening on 127\.0\.0\.1:(\d+)", session.log_tail("sim-0")), 10).group(1))
+    session.start_display()
+    session.start_xembed_tray()
+    _, port = session.start_simulator(args.sim, 0, "--log", os.path.join(work, "daemon.log"),
+                                      "--log-interval", "0")
     base = f"http://127.0.0.1:{port}"
     bus, manager_calls = e2e.start_service_manager(session, args.fake_systemd, os.getpid())
 
@@ -197,11 +196,11 @@ def main():
     parser.add_argument("--fresh", type=int, default=5, help="fresh starts for the first open")
     args = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix="korvel-measure-") as work:
-        session = e2e.Session(work)
+        session = Session(work)
         try:
             measure(args, session)
             return 0
-        except e2e.Failure as failure:
+        except Failure as failure:
             print(f"FAIL: {failure}\n" + session.log_tail("app-0", 30))
             return 1
         finally:

@@ -3,7 +3,6 @@
 #include "app/AppDelegate.h"
 #include "ui/ElidedLabel.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -11,17 +10,17 @@
 #include <QLocalSocket>
 #include <QTimer>
 #include <QWidget>
-#include <ctime>
+#include <chrono>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// On the clock of Python's time.monotonic().
 qint64 monotonicMs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 int activeTimers(const QObject &model)
@@ -41,12 +40,6 @@ QString widgetText(const QWidget *widget)
 {
     if (const auto *elided = qobject_cast<const ElidedLabel *>(widget))
         return elided->text();
-    if (const auto *view = qobject_cast<const QAbstractItemView *>(widget)) {
-        QStringList rows;
-        for (int row = 0; view->model() && row < view->model()->rowCount(); ++row)
-            rows.append(view->model()->index(row, 0).data().toString());
-        return rows.join(u'\n');
-    }
     for (const char *name : {"text", "plainText"}) {
         const QVariant value = widget->property(name);
         if (value.isValid())
@@ -66,7 +59,6 @@ QJsonObject windowJson(const QWidget *window)
             continue;
         widgets.append(QJsonObject{
             {u"objectName"_s, child->objectName()},
-            {u"className"_s, QString::fromLatin1(child->metaObject()->className())},
             {u"text"_s, text},
             {u"geometry"_s, rectJson(QRect(child->mapToGlobal(QPoint(0, 0)), child->size()))},
         });
@@ -74,7 +66,6 @@ QJsonObject windowJson(const QWidget *window)
     return {
         {u"objectName"_s, window->objectName()},
         {u"className"_s, QString::fromLatin1(window->metaObject()->className())},
-        {u"title"_s, window->windowTitle()},
         {u"geometry"_s, rectJson(window->geometry())},
         {u"widgets"_s, widgets},
     };
@@ -107,9 +98,8 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
     : QObject(parent)
     , m_delegate(delegate)
 {
-    connect(&m_server, &QLocalServer::newConnection, this, &AppInspector::answer);
-    connect(&m_commands, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_commands.nextPendingConnection()) {
+    connect(&m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = m_server.nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 if (socket->canReadLine())
@@ -149,16 +139,6 @@ bool AppInspector::listen(const QString &socketPath)
     return m_server.listen(socketPath);
 }
 
-// Only the fault rows drive the app and want its stalls; the meter's ticks would otherwise show
-// as CPU time in the idle figures.
-bool AppInspector::listenForCommands(const QString &socketPath)
-{
-    QLocalServer::removeServer(socketPath);
-    m_stallMeter.start(10);
-    m_sinceTick.start();
-    return m_commands.listen(socketPath);
-}
-
 void AppInspector::command(QLocalSocket *socket)
 {
     const QByteArray name = socket->readLine().trimmed();
@@ -171,8 +151,9 @@ void AppInspector::command(QLocalSocket *socket)
     } else if (name == "restart") {
         models.serviceStatus.restart();
     } else if (name == "reset") {
+        m_stallMeter.start(10);
         m_longestStallMs = 0;
-        m_sinceTick.restart();
+        m_sinceTick.start();
         // Starts a fresh peak of the resident size.
         QFile clearRefs(u"/proc/self/clear_refs"_s);
         if (clearRefs.open(QIODevice::WriteOnly))
@@ -212,11 +193,9 @@ QJsonObject AppInspector::snapshot() const
         if (window->isVisible())
             windows.append(windowJson(window));
     }
-    const StatusItem *item = m_delegate.statusItem();
     return {
         {u"windows"_s, windows},
         {u"popoverShown"_s, m_delegate.popover() && m_delegate.popover()->isShown()},
-        {u"trayGeometry"_s, rectJson(item ? item->geometry() : QRect())},
         {u"configHelperPid"_s, m_delegate.configWindow().helperPid()},
         {u"popoverPaintedAtMs"_s, m_popoverPaintedAtMs},
         {u"trayMessages"_s, m_trayMessages},
@@ -228,14 +207,4 @@ QJsonObject AppInspector::snapshot() const
         {u"rssKiB"_s, memoryFigure("VmRSS:")},
         {u"peakRssKiB"_s, memoryFigure("VmHWM:")},
     };
-}
-
-void AppInspector::answer()
-{
-    while (QLocalSocket *socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        socket->write(QJsonDocument(snapshot()).toJson(QJsonDocument::Compact));
-        socket->write("\n");
-        socket->disconnectFromServer();
-    }
 }

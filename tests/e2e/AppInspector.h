@@ -9,11 +9,11 @@
 class AppDelegate;
 class QLocalSocket;
 
-// Answers every connection on a local socket with one JSON snapshot of what the app shows: the
-// visible windows with their texts and global geometries, the popover, the tray icon and the
-// configuration helper's process id, with the models' values, the longest event-loop stall and
-// the memory peak. It lets a script outside the process check the screen. A second socket takes
-// one command per connection (open, refresh, restart, reset, snapshot) and answers likewise.
+// Takes one command per connection on a local socket (snapshot, open, refresh, restart, reset)
+// and answers with one JSON snapshot of what the app shows: the visible windows with their texts
+// and global geometries, the popover, the configuration helper's process id, the models' values,
+// the longest event-loop stall and the memory peak. A script outside the process drives the app
+// and checks the screen with it.
 class AppInspector : public QObject
 {
     Q_OBJECT
@@ -22,21 +22,19 @@ public:
     AppInspector(AppDelegate &delegate, QObject *parent = nullptr);
 
     bool listen(const QString &socketPath);
-    bool listenForCommands(const QString &socketPath);
-    QJsonObject snapshot() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void answer();
     void command(QLocalSocket *socket);
+    QJsonObject snapshot() const;
     QJsonObject modelsJson() const;
 
     AppDelegate &m_delegate;
     QLocalServer m_server;
-    QLocalServer m_commands;
-    // A 10 ms timer keeps the longest gap between its ticks: how long the loop stood still.
+    // A 10 ms timer keeps the longest gap between its ticks: how long the loop stood still. It
+    // starts with the first reset, so that idle figures measure the app alone.
     QTimer m_stallMeter;
     QElapsedTimer m_sinceTick;
     qint64 m_longestStallMs = 0;

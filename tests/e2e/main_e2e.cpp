@@ -31,20 +31,6 @@ SystemdServiceControl::Bus busFor(const QCommandLineParser &parser,
     };
 }
 
-std::shared_ptr<ServiceControl> serviceControl(const QCommandLineParser &parser)
-{
-    return std::make_shared<SystemdServiceControl>(
-        busFor(parser, systemBus, &QDBusConnection::systemBus),
-        busFor(parser, sessionBus, &QDBusConnection::sessionBus));
-}
-
-std::unique_ptr<ServiceWatcher> serviceWatcher(const QCommandLineParser &parser)
-{
-    return std::make_unique<SystemdUnitWatcher>(
-        busFor(parser, systemBus, &QDBusConnection::systemBus),
-        busFor(parser, sessionBus, &QDBusConnection::sessionBus));
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -55,16 +41,19 @@ int main(int argc, char *argv[])
     const QCommandLineOption daemonBase(u"daemon-base"_s, u"Daemon base URL."_s, u"url"_s);
     const QCommandLineOption log(u"log"_s, u"Daemon log file."_s, u"path"_s);
     const QCommandLineOption inspect(u"inspect"_s, u"Inspection socket."_s, u"path"_s);
-    const QCommandLineOption control(u"control"_s, u"Command socket."_s, u"path"_s);
-    parser.addOptions({daemonBase, systemBus, sessionBus, log, inspect, control});
+    parser.addOptions({daemonBase, systemBus, sessionBus, log, inspect});
     parser.addHelpOption();
     parser.process(app);
 
     AppEnvironment environment = AppEnvironment::standard();
     if (parser.isSet(daemonBase))
         environment.daemonBase = parser.value(daemonBase);
-    environment.serviceControl = serviceControl(parser);
-    environment.makeServiceWatcher = [&parser] { return serviceWatcher(parser); };
+    const auto system = busFor(parser, systemBus, &QDBusConnection::systemBus);
+    const auto session = busFor(parser, sessionBus, &QDBusConnection::sessionBus);
+    environment.serviceControl = std::make_shared<SystemdServiceControl>(system, session);
+    environment.makeServiceWatcher = [=] {
+        return std::make_unique<SystemdUnitWatcher>(system, session);
+    };
     if (parser.isSet(log))
         environment.logPath = parser.value(log);
     environment.configHelperPath = QStringLiteral(KORVEL_CONFIG_HELPER);
@@ -76,7 +65,5 @@ int main(int argc, char *argv[])
         inspector = std::make_unique<AppInspector>(delegate);
         if (!inspector->listen(parser.value(inspect)))
             std::fprintf(stderr, "cannot listen on %s\n", qUtf8Printable(parser.value(inspect)));
-        if (parser.isSet(control) && !inspector->listenForCommands(parser.value(control)))
-            std::fprintf(stderr, "cannot listen on %s\n", qUtf8Printable(parser.value(control)));
     });
 }

@@ -12,13 +12,10 @@ import re
 import socket
 import subprocess
 import sys
-import tempfile
 import time
 
-sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_tray import Failure, Session, check, click, screenshot, start_display, \
-    start_xembed_tray, wait_for, x11  # noqa: E402
+from harness import check, main, wait_for  # noqa: E402
 
 # Everything the package installs; directories left out.
 EXPECTED_FILES = {
@@ -71,34 +68,11 @@ def installed_packages():
     return set(run("dpkg-query", "-W", "-f", "${db:Status-Abbrev} ${Package}\n").splitlines())
 
 
-def icon_window(session):
-    """Id and global rectangle of the app's icon window inside the tray host."""
-    for line in x11(session, "xwininfo", "-root", "-tree").splitlines():
-        match = re.search(r'(0x[0-9a-f]+) .*\("korvel-printer" .*?(\d+)x(\d+)\+-?\d+\+-?\d+'
-                          r'\s+\+(-?\d+)\+(-?\d+)\s*$', line)
-        width, height, x, y = map(int, match.groups()[1:]) if match else (0, 0, 0, 0)
-        if 1 < width <= 64 and 1 < height <= 64:
-            return match.group(1), x, y, width, height
-    return None
-
-
-def blue_share(session, window):
-    """Share of the window's pixels in the icon's blue: the "KP" fallback is grey text."""
-    ppm = subprocess.run(["import", "-window", window, "-depth", "8", "ppm:-"], env=session.env,
-                         check=True, capture_output=True).stdout
-    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
-    pixels = ppm[header.end():]
+def blue_share(pixels):
+    """Share of the pixels in the icon's blue: the "KP" fallback is grey text."""
     blue = sum(1 for i in range(0, len(pixels), 3)
                if pixels[i + 2] > pixels[i] + 60 and pixels[i + 2] > pixels[i + 1] + 60)
     return blue / max(1, len(pixels) // 3)
-
-
-def panel_shown(session):
-    for line in x11(session, "xwininfo", "-root", "-tree").splitlines():
-        match = re.search(r'(0x[0-9a-f]+) "Korvel Printer": .* 520x720\+', line)
-        if match and "IsViewable" in x11(session, "xwininfo", "-id", match.group(1)):
-            return True
-    return False
 
 
 def daemon_answers():
@@ -110,24 +84,23 @@ def daemon_answers():
 
 
 def run_installed_app(args, session, work):
-    start_display(session)
-    start_xembed_tray(session)
+    session.start_display()
+    session.start_xembed_tray()
     if daemon_answers():
         print("something already answers on 127.0.0.1:9020; the app uses it")
     else:
-        session.start("sim", ["/usr/bin/python3", args.sim, "--port", "9020", "--log",
-                              os.path.join(work, "daemon.log")])
-        wait_for("the simulator on port 9020", daemon_answers, 10)
+        session.start_simulator(args.sim, 9020, "--log", os.path.join(work, "daemon.log"))
     session.start("app", ["/usr/bin/korvel-printer"], cwd="/")
-    window, x, y, width, height = wait_for("the tray icon", lambda: icon_window(session), 15)
+    icon = wait_for("the tray icon", lambda: session.tray_icon("korvel-printer"), 15)
     time.sleep(1)  # the first paint
-    share = blue_share(session, window)
-    print(f"tray icon {window} at {x},{y} {width}x{height}: {share:.0%} icon blue")
+    share = blue_share(session.pixels(icon))
+    print(f"tray icon at {icon}: {share:.0%} icon blue")
     check(share > 0.2, "the tray shows the fallback text, not the icon")
-    check(not panel_shown(session), "the panel is open before the click")
-    click(session, x + width // 2, y + height // 2)
-    wait_for("the 520 × 720 panel \"Korvel Printer\"", lambda: panel_shown(session), 10)
-    screenshot(session, args.out, "installed-panel.png")
+    panel = lambda: any(w[1:] == (520, 720) for w in session.shown_windows("Korvel Printer"))
+    check(not panel(), "the panel is open before the click")
+    session.click(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
+    wait_for("the 520 × 720 panel \"Korvel Printer\"", panel, 10)
+    session.screenshot(args.out, "installed-panel.png")
 
 
 def install_run_remove(args, deb, session, work):
@@ -149,40 +122,27 @@ def install_run_remove(args, deb, session, work):
     check(not left, f"left behind: {left}")
 
 
-def main():
+def build_install_run(args, session):
+    work = session.work
+    deb = build_package(args.source_dir, args.build_dir)
+    print(f"built {deb}")
+    check_contents(deb, os.path.join(work, "root"))
+    if os.geteuid() != 0:
+        print("SKIP: installing needs root; the package was built and checked only")
+        return SKIP
+    status = subprocess.run(["dpkg-query", "-W", "-f", "${db:Status-Abbrev}", "korvel-printer"],
+                            capture_output=True, text=True).stdout
+    if status.startswith("i"):
+        print("SKIP: korvel-printer is installed here already; it is left alone")
+        return SKIP
+    install_run_remove(args, deb, session, work)
+    print("the package installs, runs from / with its icon, and purges cleanly")
+
+
+if __name__ == "__main__":
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--sim", required=True)
     parser.add_argument("--out", required=True)
-    args = parser.parse_args()
-    os.makedirs(args.out, exist_ok=True)
-    with tempfile.TemporaryDirectory(prefix="korvel-package-") as work:
-        session = Session(work)
-        try:
-            deb = build_package(args.source_dir, args.build_dir)
-            print(f"built {deb}")
-            check_contents(deb, os.path.join(work, "root"))
-            if os.geteuid() != 0:
-                print("SKIP: installing needs root; the package was built and checked only")
-                return SKIP
-            status = subprocess.run(["dpkg-query", "-W", "-f", "${db:Status-Abbrev}",
-                                     "korvel-printer"], capture_output=True, text=True).stdout
-            if status.startswith("i"):
-                print("SKIP: korvel-printer is installed here already; it is left alone")
-                return SKIP
-            install_run_remove(args, deb, session, work)
-            print("the package installs, runs from / with its icon, and purges cleanly")
-            return 0
-        except (Failure, subprocess.CalledProcessError) as failure:
-            detail = getattr(failure, "stderr", None) or ""
-            print(f"FAIL: {failure}\n{detail}")
-            screenshot(session, args.out, "failure.png")
-            print("--- app log ---\n" + session.log_tail("app", 40))
-            return 1
-        finally:
-            session.stop_all()
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(parser, build_install_run))

@@ -1,12 +1,11 @@
-"""Smoke test of the print-daemon simulator: it starts, serves the daemon's envelopes, writes its
-log, switches scenarios and ends cleanly. The end-to-end and fault rows exercise the rest."""
+"""Smoke test of the print-daemon simulator: it starts, serves consistent printers and slots,
+switches scenarios and ends cleanly. The end-to-end and fault rows exercise the rest."""
 
 import json
 import os
 import re
 import subprocess
 import sys
-import tempfile
 import urllib.error
 import urllib.request
 
@@ -22,26 +21,20 @@ def get(port, path):
 
 
 def main():
-    with tempfile.TemporaryDirectory() as work:
-        log = os.path.join(work, "KorvelPrinter.log")
-        sim = subprocess.Popen([sys.executable, SIM, "--port", "0", "--log", log,
-                                "--log-burst", "40"], stdout=subprocess.PIPE, text=True)
-        try:
-            port = int(re.fullmatch(r"listening on 127\.0\.0\.1:(\d+)\n",
-                                    sim.stdout.readline()).group(1))
-            assert get(port, "/health")[0] == 200
-            printers = get(port, "/printers")[1]["data"]
-            slots = get(port, "/config")[1]["data"]["printers"]
-            assert sorted(slots) == ["complete", "kitchen", "label", "payment"], slots
-            assert all(slot["printer_name"] in printers for slot in slots.values()), slots
-            with open(log, encoding="utf-8") as lines:
-                assert len(lines.readlines()) >= 40
-            assert get(port, "/__sim/scenario?name=sideways")[0] == 400
-            assert get(port, "/__sim/scenario?name=health-500")[0] == 200
-            assert get(port, "/health")[0] == 500
-        finally:
-            sim.terminate()
-        assert sim.wait(timeout=10) == 0, "SIGTERM must end it cleanly"
+    sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE, text=True)
+    try:
+        port = int(re.fullmatch(r"listening on 127\.0\.0\.1:(\d+)\n",
+                                sim.stdout.readline()).group(1))
+        printers = get(port, "/printers")[1]["data"]
+        slots = get(port, "/config")[1]["data"]["printers"]
+        assert sorted(slots) == ["complete", "kitchen", "label", "payment"], slots
+        assert all(slot["printer_name"] in printers for slot in slots.values()), slots
+        assert get(port, "/__sim/scenario?name=sideways")[0] == 400
+        assert get(port, "/__sim/scenario?name=health-500")[0] == 200
+        assert get(port, "/health")[0] == 500
+    finally:
+        sim.terminate()
+    assert sim.wait(timeout=10) == 0, "SIGTERM must end it cleanly"
     print("simulator smoke test passed")
 
 

@@ -1,0 +1,220 @@
+"""What the end-to-end, fault and package tests share: their processes under one Xvfb with a tray
+host, each in a process group of its own so that its children go too; polling, clicks and
+screenshots; and the client of the app's inspection socket."""
+
+import json
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import tempfile
+import time
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(what, probe, timeout):
+    """Polls `probe` until it returns something true; returns that, or fails naming `what`."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        try:
+            last = result = probe()
+        except (OSError, ValueError, TypeError, KeyError, subprocess.CalledProcessError) as error:
+            last, result = error, None
+        if result:
+            return result
+        time.sleep(0.1)
+    raise Failure(f"timed out after {timeout:g} s waiting for {what} (last: {last!r:.300})")
+
+
+def window_rect(line):
+    """x, y, width, height of a window line of `xwininfo -tree`, or None while it is tiny."""
+    match = re.search(r"(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$", line)
+    if match:
+        width, height, x, y = map(int, match.groups())
+        if width > 1 and height > 1:
+            return x, y, width, height
+    return None
+
+
+class Session:
+    def __init__(self, work):
+        self.work = work
+        self.processes = []
+        self.env = {key: value for key, value in os.environ.items()
+                    if key not in ("DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY")}
+        self.env.update(LC_ALL="C.UTF-8", XDG_RUNTIME_DIR=work)
+        os.chmod(work, 0o700)
+
+    def start(self, name, args, env=None, **kwargs):
+        with open(os.path.join(self.work, name + ".log"), "wb") as log:
+            process = subprocess.Popen(args, stdout=log, stderr=subprocess.STDOUT,
+                                       env=env or self.env, start_new_session=True, **kwargs)
+        self.processes.append((name, process))
+        return process
+
+    def stop(self, process, sig=signal.SIGTERM):
+        if process.poll() is None:
+            try:
+                os.killpg(process.pid, sig)
+            except ProcessLookupError:
+                pass
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait(5)
+
+    def stop_all(self):
+        for _, process in reversed(self.processes):
+            self.stop(process)
+
+    def log_tail(self, name, lines=15):
+        path = os.path.join(self.work, name + ".log")
+        if not os.path.exists(path):
+            return ""
+        with open(path, "rb") as log:
+            return "\n".join(log.read().decode(errors="replace").splitlines()[-lines:])
+
+    def x11(self, *args):
+        return subprocess.run(args, env=self.env, check=True, capture_output=True,
+                              text=True).stdout
+
+    def click(self, x, y):
+        self.x11("xdotool", "mousemove", str(x), str(y), "click", "1")
+
+    def screenshot(self, out, name):
+        if out and shutil.which("import"):
+            subprocess.run(["import", "-window", "root", os.path.join(out, name)],
+                           env=self.env, capture_output=True)
+
+    def pixels(self, rect):
+        """The screen's RGB bytes inside rect."""
+        x, y, width, height = rect
+        return subprocess.run(["import", "-window", "root", "-depth", "8", "-crop",
+                               f"{width}x{height}+{x}+{y}", "rgb:-"], env=self.env, check=True,
+                              capture_output=True).stdout
+
+    def start_display(self):
+        read_end, write_end = os.pipe()
+        self.start("xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                            "-nolisten", "tcp"], pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        check(number, "Xvfb did not start:\n" + self.log_tail("xvfb"))
+        self.env["DISPLAY"] = ":" + number
+
+    def start_xembed_tray(self):
+        self.start("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                              "request", "--height", "24", "--SetDockType", "true",
+                              "--transparent", "false", "--expand", "true"])
+        wait_for("the trayer panel", lambda: '"panel" "trayer"' in self.x11(
+            "xwininfo", "-root", "-tree"), 10)
+        # The panel window shows before trayer holds the tray selection.
+        time.sleep(1)
+
+    def start_bus(self, run_as=()):
+        self.start("bus", [*run_as, "dbus-daemon", "--session", "--nofork", "--print-address"])
+        return wait_for("the bus", lambda: next((line for line in self.log_tail("bus").splitlines()
+                                                 if line.startswith("unix:")), None), 10)
+
+    def start_simulator(self, simulator, port=0, *options):
+        """The daemon simulator and the port it listens on."""
+        name = f"sim-{len(self.processes)}"
+        process = self.start(name, ["/usr/bin/python3", simulator, "--port", str(port), *options])
+
+        def listening():
+            check(process.poll() is None, "the simulator ended:\n" + self.log_tail(name))
+            return re.search(r"listening on 127\.0\.0\.1:(\d+)", self.log_tail(name))
+
+        return process, int(wait_for("the simulator to listen", listening, 10).group(1))
+
+    def tray_icon(self, program):
+        """Global rectangle of the program's icon window once the XEmbed host has embedded it;
+        the program's own top-level windows are not it."""
+        windows = [line for line in self.x11("xwininfo", "-root", "-tree").splitlines()
+                   if re.match(r"\s+0x", line)]
+        top_level = min((len(line) - len(line.lstrip()) for line in windows), default=0)
+        for line in windows:
+            if f'("{program}"' in line and len(line) - len(line.lstrip()) > top_level:
+                rect = window_rect(line)
+                if rect:
+                    return rect
+        return None
+
+    def shown_windows(self, title):
+        """(window id, width, height) of each mapped window of that title."""
+        found = []
+        for line in self.x11("xwininfo", "-root", "-tree").splitlines():
+            if f'"{title}"' in line:
+                info = self.x11("xwininfo", "-id", line.split()[0])
+                if "IsViewable" in info:
+                    found.append((int(line.split()[0], 16), *(
+                        int(re.search(rf"{key}: (\d+)", info).group(1))
+                        for key in ("Width", "Height"))))
+        return found
+
+
+class App:
+    """The client of the inspection socket: one command per connection, a snapshot back."""
+
+    def __init__(self, socket_path):
+        self.socket_path = socket_path
+
+    def ask(self, command="snapshot"):
+        with socket.socket(socket.AF_UNIX) as client:
+            client.settimeout(10)
+            try:
+                client.connect(self.socket_path)
+                client.sendall(command.encode() + b"\n")
+                data = b""
+                while chunk := client.recv(1 << 20):
+                    data += chunk
+            except socket.timeout:
+                raise Failure(f"no answer to '{command}' within 10 s: the event loop is blocked")
+        return json.loads(data)
+
+    def popover(self, snapshot=None):
+        snapshot = snapshot or self.ask()
+        return next((w for w in snapshot["windows"] if w["objectName"] == "popover"), None)
+
+    def texts(self, window):
+        return [widget["text"] for widget in window["widgets"] if widget["text"]]
+
+    def widget(self, window, object_name):
+        return next((w for w in window["widgets"] if w["objectName"] == object_name), None)
+
+    def popover_state(self, shown):
+        snapshot = self.ask()
+        return snapshot if snapshot["popoverShown"] == shown else None
+
+
+def main(parser, body):
+    """Runs body(args, session) in a fresh work directory; on a failure, says why and shows the
+    screen and the app's log. Returns the exit status."""
+    args = parser.parse_args()
+    out = getattr(args, "out", None)
+    if out:
+        os.makedirs(out, exist_ok=True)
+    with tempfile.TemporaryDirectory(prefix="korvel-") as work:
+        session = Session(work)
+        try:
+            return body(args, session) or 0
+        except (Failure, subprocess.CalledProcessError) as failure:
+            print(f"FAIL: {failure}\n{getattr(failure, 'stderr', None) or ''}")
+            session.screenshot(out, "failure.png")
+            print("--- app log ---\n" + session.log_tail("app", 40))
+            return 1
+        finally:
+            session.stop_all()
