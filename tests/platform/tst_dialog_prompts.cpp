@@ -42,12 +42,8 @@ private Q_SLOTS:
         DialogPrompts().warn(u"Export failed: No such file or directory"_s);
         QVERIFY(!visibleBox());
         QTRY_VERIFY(visibleBox());
-        QMessageBox *box = visibleBox();
-        QCOMPARE(box->text(), u"Korvel Printer"_s);
-        QCOMPARE(box->informativeText(), u"Export failed: No such file or directory"_s);
-        QCOMPARE(box->buttons().size(), 1);
-        QCOMPARE(box->buttons().first()->text(), u"OK"_s);
-        box->buttons().first()->click();
+        QCOMPARE(visibleBox()->informativeText(), u"Export failed: No such file or directory"_s);
+        visibleBox()->buttons().first()->click();
     }
 };
 
