@@ -23,13 +23,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-mode_t modeOf(const QString &path)
-{
-    struct stat info = {};
-    ::lstat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode & 0777;
-}
-
 bool writeFile(const QString &path, const QByteArray &content, int ageHours = 0)
 {
     QFile file(path);
@@ -150,8 +143,9 @@ private Q_SLOTS:
 
         QCOMPARE(directory.ok(), accepted);
         if (accepted)
-            QCOMPARE(std::pair(directory.path, modeOf(expected)),
-                     std::pair(expected, mode_t(0700)));
+            QCOMPARE(std::pair(directory.path, QFile::permissions(expected)),
+                     std::pair(expected, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                             QFile::ReadUser | QFile::WriteUser | QFile::ExeUser));
         else
             QVERIFY2(directory.error.startsWith(expected + u": "_s), qPrintable(directory.error));
     }

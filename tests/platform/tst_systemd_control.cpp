@@ -99,9 +99,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("label");
         const std::optional<UnitAnswer> notAsked;
         QTest::newRow("loaded, no process") << unit(u"loaded"_s) << notAsked << u"Stopped"_s;
-        QTest::newRow("not found, user's running")
-            << unit(u"not-found"_s) << std::optional(unit(u"loaded"_s, 77))
-            << u"Running (pid 77)"_s;
         QTest::newRow("no system bus, user's stopped")
             << noBus << std::optional(unit(u"loaded"_s)) << u"Stopped"_s;
         QTest::newRow("not found in both")
