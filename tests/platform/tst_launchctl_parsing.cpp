@@ -27,10 +27,6 @@ private Q_SLOTS:
         const QString stopped = u"Stopped"_s;
         const QString nonUtf8 = u"Unknown: non-utf8 launchctl output"_s;
 
-        QTest::newRow("loaded job with a process")
-            << exited("{\n\t\"Label\" = \"com.korvel.printer\";\n\t\"LastExitStatus\" = 0;\n"
-                      "\t\"PID\" = 412;\n\t\"Program\" = \"/usr/local/bin/korvel\";\n};\n")
-            << running;
         QTest::newRow("loaded job without a process")
             << exited("{\n\t\"Label\" = \"com.korvel.printer\";\n\t\"LastExitStatus\" = 0;\n};\n")
             << stopped;
