@@ -19,9 +19,7 @@ private Q_SLOTS:
         std::optional<QString> chosen;
         DialogPrompts().chooseSaveLocation(u"Export"_s, u"KorvelPrinter-1.log"_s,
                                            [&](std::optional<QString> path) { chosen = path; });
-        QFileDialog *dialog = nullptr;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            dialog = dialog ? dialog : qobject_cast<QFileDialog *>(widget);
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         const QTemporaryDir dir;
         dialog->setDirectory(dir.path());
@@ -33,21 +31,13 @@ private Q_SLOTS:
     void warningIsShownOnALaterTurn()
     {
         const auto visibleBox = [] {
-            for (QWidget *widget : QApplication::topLevelWidgets()) {
-                if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
-                    return box;
-            }
-            return static_cast<QMessageBox *>(nullptr);
+            return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         };
         DialogPrompts().warn(u"Export failed: No such file or directory"_s);
         QVERIFY(!visibleBox());
         QTRY_VERIFY(visibleBox());
-        QMessageBox *box = visibleBox();
-        QCOMPARE(box->text(), u"Korvel Printer"_s);
-        QCOMPARE(box->informativeText(), u"Export failed: No such file or directory"_s);
-        QCOMPARE(box->buttons().size(), 1);
-        QCOMPARE(box->buttons().first()->text(), u"OK"_s);
-        box->buttons().first()->click();
+        QCOMPARE(visibleBox()->informativeText(), u"Export failed: No such file or directory"_s);
+        visibleBox()->buttons().first()->click();
     }
 };
 

@@ -2,13 +2,13 @@
 // unit, korvel-printer.service, set from the command line. Each call it gets becomes one line of
 // the record file; "ready" on stdout once it owns the name.
 //
-//   fake_systemd_manager --address BUS --record FILE [--load-state S] [--active-state S]
-//                        [--main-pid N] [--hang] [--deny-restart]
+//   fake_systemd_manager --address BUS --record FILE [--load-state S] [--main-pid N] [--hang]
+//                        [--deny-restart]
 //
 // --hang answers nothing; --deny-restart refuses RestartUnit as polkit would; an accepted
 // RestartUnit gives the unit the next pid. A test changes the unit with SetUnit(load state,
 // active state, pid) on the test interface; like systemd, the manager then tells its subscribers
-// through PropertiesChanged on the unit, and UnitNew/UnitRemoved when it (dis)appears.
+// through PropertiesChanged on the unit (the app never reads the active state).
 // For the fault rows: --wrong-types gives every property as a number, --fail answers every call
 // with an error, --no-restart knows no RestartUnit.
 
@@ -20,29 +20,23 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
+#include <QSet>
 #include <cstdio>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString unitPath = u"/org/freedesktop/systemd1/unit/korvel_2dprinter_2eservice"_s;
-const QString managerInterface = u"org.freedesktop.systemd1.Manager"_s;
 const QString testInterface = u"org.korvel.Test"_s;
 
 class FakeManager : public QDBusVirtualObject
 {
 public:
     QString loadState;
-    QString activeState;
     uint mainPid = 0;
-    bool hang = false;
-    bool denyRestart = false;
+    QSet<QString> switches; // those of the command line that are set
     bool subscribed = false;
-    bool wrongTypes = false;
-    bool fail = false;
-    bool noRestart = false;
     QFile record;
 
     QString introspect(const QString &) const override { return {}; }
@@ -59,7 +53,7 @@ public:
         record.flush();
         if (message.member() == u"SetUnit" && message.interface() == testInterface)
             setUnit(message.arguments(), bus);
-        if (!hang)
+        if (!switches.contains(u"hang"_s))
             bus.send(answer(message));
         return true;
     }
@@ -67,8 +61,7 @@ public:
 private:
     void setUnit(const QVariantList &arguments, const QDBusConnection &bus)
     {
-        const QString oldLoadState = std::exchange(loadState, arguments.value(0).toString());
-        activeState = arguments.value(1).toString();
+        loadState = arguments.value(0).toString();
         mainPid = arguments.value(2).toUInt();
         if (!subscribed)
             return;
@@ -78,28 +71,18 @@ private:
             signal << interface << properties << QStringList();
             bus.send(signal);
         };
-        changed(u"org.freedesktop.systemd1.Unit"_s,
-                {{u"LoadState"_s, loadState}, {u"ActiveState"_s, activeState}});
+        changed(u"org.freedesktop.systemd1.Unit"_s, {{u"LoadState"_s, loadState}});
         changed(u"org.freedesktop.systemd1.Service"_s, {{u"MainPID"_s, mainPid}});
-        const bool wasThere = oldLoadState != u"not-found";
-        if (wasThere == (loadState != u"not-found"))
-            return;
-        QDBusMessage listChanged =
-            QDBusMessage::createSignal(u"/org/freedesktop/systemd1"_s, managerInterface,
-                                       wasThere ? u"UnitRemoved"_s : u"UnitNew"_s);
-        listChanged << u"korvel-printer.service"_s
-                    << QVariant::fromValue(QDBusObjectPath(unitPath));
-        bus.send(listChanged);
     }
 
     QDBusMessage answer(const QDBusMessage &message)
     {
         const QString member = message.member();
         const QString argument = message.arguments().value(0).toString();
-        if (fail)
+        if (switches.contains(u"fail"_s))
             return message.createErrorReply(u"org.freedesktop.DBus.Error.Failed"_s,
                                             u"Manager failed"_s);
-        if (member == u"RestartUnit" && noRestart)
+        if (member == u"RestartUnit" && switches.contains(u"no-restart"_s))
             return message.createErrorReply(QDBusError::UnknownMethod, member);
         if (member == u"Subscribe" || member == u"SetUnit") {
             subscribed = subscribed || member == u"Subscribe";
@@ -107,7 +90,7 @@ private:
         }
         if (member == u"LoadUnit" && argument == u"korvel-printer.service")
             return message.createReply(QVariant::fromValue(QDBusObjectPath(unitPath)));
-        if (member == u"RestartUnit" && denyRestart)
+        if (member == u"RestartUnit" && switches.contains(u"deny-restart"_s))
             return message.createErrorReply(u"org.freedesktop.DBus.Error.AccessDenied"_s,
                                             u"Access denied"_s);
         if (member == u"RestartUnit") {
@@ -120,11 +103,9 @@ private:
             QVariant value;
             if (property == u"LoadState")
                 value = loadState;
-            else if (property == u"ActiveState")
-                value = activeState;
             else if (property == u"MainPID")
                 value = mainPid;
-            if (value.isValid() && wrongTypes)
+            if (value.isValid() && switches.contains(u"wrong-types"_s))
                 value = 7;
             if (value.isValid())
                 return message.createReply(QVariant::fromValue(QDBusVariant(value)));
@@ -142,26 +123,21 @@ int main(int argc, char *argv[])
     const QCommandLineOption address(u"address"_s, u"Bus address."_s, u"address"_s);
     const QCommandLineOption record(u"record"_s, u"Call record."_s, u"file"_s);
     const QCommandLineOption loadState(u"load-state"_s, u"LoadState."_s, u"s"_s, u"loaded"_s);
-    const QCommandLineOption activeState(u"active-state"_s, u"ActiveState."_s, u"s"_s, u"active"_s);
     const QCommandLineOption mainPid(u"main-pid"_s, u"MainPID."_s, u"n"_s, u"412"_s);
-    const QCommandLineOption hang(u"hang"_s, u"Never answer."_s);
-    const QCommandLineOption denyRestart(u"deny-restart"_s, u"Refuse RestartUnit."_s);
-    parser.addOptions({address, record, loadState, activeState, mainPid, hang, denyRestart});
-    const QCommandLineOption wrongTypes(u"wrong-types"_s, u"Numbers for every property."_s);
-    const QCommandLineOption fail(u"fail"_s, u"An error for every call."_s);
-    const QCommandLineOption noRestart(u"no-restart"_s, u"No RestartUnit."_s);
-    parser.addOptions({wrongTypes, fail, noRestart});
+    parser.addOptions({address, record, loadState, mainPid});
+    const QStringList switches{u"hang"_s, u"deny-restart"_s, u"wrong-types"_s, u"fail"_s,
+                               u"no-restart"_s};
+    for (const QString &name : switches)
+        parser.addOption({name, name});
     parser.process(app);
 
     FakeManager manager;
     manager.loadState = parser.value(loadState);
-    manager.activeState = parser.value(activeState);
     manager.mainPid = parser.value(mainPid).toUInt();
-    manager.hang = parser.isSet(hang);
-    manager.denyRestart = parser.isSet(denyRestart);
-    manager.wrongTypes = parser.isSet(wrongTypes);
-    manager.fail = parser.isSet(fail);
-    manager.noRestart = parser.isSet(noRestart);
+    for (const QString &name : switches) {
+        if (parser.isSet(name))
+            manager.switches.insert(name);
+    }
     manager.record.setFileName(parser.value(record));
     QDBusConnection bus = QDBusConnection::connectToBus(parser.value(address), u"bus"_s);
     if (!manager.record.open(QIODevice::Append) ||
