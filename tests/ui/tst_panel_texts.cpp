@@ -66,7 +66,6 @@ private Q_SLOTS:
         QVERIFY(!PanelTexts::showsReverseMarker({u"kitchen"_s, {}, {}, true}));
         // Placeholders in the data are not expanded again.
         QCOMPARE(PanelTexts::configErrorText(u"%1 %2"_s), u"Không đọc được cấu hình: %1 %2"_s);
-        QVERIFY(PanelTexts::printerPlaceholderHtml(true).contains(u"<code>lpadmin"_s));
         // Rich text: markup in the text is escaped, an unpaired backtick kept as it is.
         QCOMPARE(PanelTexts::inlineCodeToHtml(u"<b>a</b> `x<y`"_s),
                  u"&lt;b&gt;a&lt;/b&gt; <code>x&lt;y</code>"_s);
