@@ -33,7 +33,7 @@ const QString path = u"/printers"_s;
 
 TestHttpServer::Response json(const QByteArray &body, int delayMs = 0, int status = 200)
 {
-    return {status, body, delayMs, "application/json"};
+    return {status, body, delayMs};
 }
 
 } // namespace
@@ -148,7 +148,6 @@ private Q_SLOTS:
         QCOMPARE(model.printers(), (QStringList{u"XP-80 Quầy"_s, u"Bếp"_s}));
         QCOMPARE(loading, (QList<bool>{true, false, true, false}));
         QCOMPARE(stampSpy.count(), 2); // the cancelled answer is stamped too
-        QVERIFY(model.lastRefreshAt().has_value());
         const QByteArray head = server.requestHeads().constLast().toLower();
         QVERIFY2(head.startsWith("get /printers http/1.1\r\n"), head.constData());
         QVERIFY(head.contains("cache-control: no-cache"));

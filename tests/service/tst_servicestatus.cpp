@@ -39,7 +39,7 @@ private Q_SLOTS:
     {
         m_control = std::make_shared<FakeServiceControl>();
         m_events.clear();
-        m_server.setResponse(u"/health"_s, {200, "ok", 0, "text/plain"});
+        m_server.setResponse(u"/health"_s, {200, "ok"});
     }
 
     void health_data()
@@ -61,7 +61,7 @@ private Q_SLOTS:
         QFETCH(int, delayMs);
         QFETCH(bool, listening);
         QFETCH(bool, reachable);
-        m_server.setResponse(u"/health"_s, {httpStatus, "ok", delayMs, "text/plain"});
+        m_server.setResponse(u"/health"_s, {httpStatus, "ok", delayMs});
         // Nothing listens on port 1 of the loopback.
         const auto status = monitor(500ms, listening ? QUrl() : QUrl(u"http://127.0.0.1:1/"_s));
         status->start();

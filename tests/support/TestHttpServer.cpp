@@ -48,7 +48,7 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
         requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
     m_counts[path] += 1;
 
-    const Response response = m_responses.value(path, Response{404, "not found", 0, "text/plain"});
+    const Response response = m_responses.value(path, Response{404, "not found"});
     if (response.delayMs <= 0) {
         answer(socket, response);
         return;
@@ -63,7 +63,7 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
 void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
 {
     QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n";
-    reply += "Content-Type: " + response.contentType + "\r\n";
+    reply += "Content-Type: application/json\r\n";
     reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     reply += "Connection: close\r\n\r\n";
     reply += response.body;

@@ -21,7 +21,6 @@ public:
         int status = 200;
         QByteArray body;
         int delayMs = 0;
-        QByteArray contentType = "application/json";
     };
 
     explicit TestHttpServer(QObject *parent = nullptr);
