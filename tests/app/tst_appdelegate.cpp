@@ -1,6 +1,7 @@
 #include "FakeNotifier.h"
 #include "PanelRig.h"
 #include "app/AppDelegate.h"
+#include "app/StatusItemImage.h"
 
 #include <QTest>
 #include <QTimer>
@@ -24,8 +25,6 @@ class TestAppDelegate : public QObject
 
     std::unique_ptr<PanelRig> m_rig;
     FakeStatusItem *m_item = nullptr;
-    FakePopover *m_popover = nullptr;
-    FakeNotifier *m_notifier = nullptr;
     std::function<void()> m_openConfig;
 
     std::unique_ptr<AppDelegate> launch(const AppEnvironment &environment)
@@ -34,15 +33,14 @@ class TestAppDelegate : public QObject
         platform.makeStatusItem = [this] { return makeKept(m_item); };
         platform.makePopover = [this](AppModels &, std::function<void()> openConfig) {
             m_openConfig = std::move(openConfig);
-            return makeKept(m_popover);
+            return std::make_unique<FakePopover>();
         };
-        platform.makeNotifier = [this](auto) { return makeKept(m_notifier); };
+        platform.makeNotifier = [](auto) { return std::make_unique<FakeNotifier>(); };
         auto delegate = std::make_unique<AppDelegate>(environment, std::move(platform));
         delegate->applicationDidFinishLaunching();
         return delegate;
     }
 
-    int checks() const { return m_rig->control->queries; }
     QList<int> fetches() const
     {
         return {m_rig->server.requestCount(u"/printers"_s),
@@ -64,28 +62,22 @@ private Q_SLOTS:
         m_rig->server.setResponse(u"/config"_s, {200, R"({"data":{}})", 300});
     }
 
-    // Launch starts nothing. Click, click, click: open with the immediate work, close with
-    // everything stopped and cancelled, open again with the immediate work repeated. Presses
-    // outside the popover are driven under real trays by the end-to-end test.
-    void clickClickClick()
+    // Launch starts nothing (and, without an icon, shows the KP title). Closing stops the timers
+    // and cancels the fetches in flight: nothing arrives after, and the next opening fetches again.
+    void closeCancelsWhatOpeningStarted()
     {
         const auto delegate = launch(m_rig->environment);
         AppModels &models = delegate->models();
+        QCOMPARE(m_item->title, u"KP"_s);
         QTest::qWait(100);
-        QCOMPARE(checks(), 0);
+        QCOMPARE(m_rig->control->queries, 0);
         QCOMPARE(fetches(), (QList<int>{0, 0}));
-        QVERIFY(models.logTailer.lines().isEmpty() && !m_popover->isShown());
 
         m_item->click();
-        QVERIFY(m_popover->isShown());
-        QCOMPARE(m_popover->lastAnchor, m_item->rect);
-        QTRY_COMPARE(checks(), 1);
-        QTRY_VERIFY(!models.logTailer.lines().isEmpty());
         QTRY_COMPARE(fetches(), (QList<int>{1, 1}));
         expectRunning(*delegate, 1);
 
         m_item->click();
-        QVERIFY(!m_popover->isShown());
         expectRunning(*delegate, 0);
         QTRY_VERIFY(!models.printerList.isLoading() && !models.configSummary.isLoading());
         QTest::qWait(400); // past the slow answers: nothing arrives
@@ -93,65 +85,32 @@ private Q_SLOTS:
         QVERIFY(!models.configSummary.lastError());
 
         m_item->click();
-        QTRY_COMPARE(checks(), 2);
-        QTRY_COMPARE(fetches(), (QList<int>{2, 2}));
         QTRY_COMPARE(models.printerList.printers(), QStringList{u"Receipt"_s});
     }
 
-    void iconCandidates_data()
+    // The first candidate that exists decides: an unreadable one hides a good one after it.
+    void statusImage_data()
     {
-        QTest::addColumn<QString>("bundleIcon"); // "", "broken" or "missing"
-        QTest::addColumn<bool>("workingDirIcon");
-        QTest::addColumn<bool>("expectImage");
-        QTest::newRow("nothing anywhere") << u""_s << false << false;
-        QTest::newRow("broken bundle icon hides a good one") << u"broken"_s << true << false;
-        QTest::newRow("missing bundle icon skipped") << u"missing"_s << true << true;
+        QTest::addColumn<QString>("bundleIcon"); // empty: no bundle
+        QTest::addColumn<QString>("workingDirectory");
+        QTest::addColumn<bool>("loaded");
+        const QString source = QStringLiteral(KORVEL_SOURCE_DIR);
+        QTest::newRow("nothing anywhere") << QString() << u"/nonexistent"_s << false;
+        QTest::newRow("missing bundle icon skipped")
+            << u"/nonexistent/AppIcon.icns"_s << source << true;
+        QTest::newRow("unreadable bundle icon") << source + u"/CMakeLists.txt"_s << source << false;
     }
 
-    void iconCandidates()
+    void statusImage()
     {
         QFETCH(QString, bundleIcon);
-        QFETCH(bool, workingDirIcon);
-        QFETCH(bool, expectImage);
-        const QString shippedIcon = QStringLiteral(KORVEL_SOURCE_DIR "/Resources/AppIcon.icns");
-        const QDir dir(m_rig->dir.path());
-        AppEnvironment environment = m_rig->environment;
-        environment.workingDirectory = dir.path();
-        if (workingDirIcon) {
-            QVERIFY(dir.mkdir(u"Resources"_s));
-            QVERIFY(QFile::copy(shippedIcon, dir.filePath(u"Resources/AppIcon.icns"_s)));
-        }
-        if (!bundleIcon.isEmpty())
-            environment.bundleIconPath = dir.filePath(u"bundle.icns"_s);
-        if (bundleIcon == u"broken") {
-            QFile broken(*environment.bundleIconPath);
-            QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("not an image") > 0);
-        }
-
-        const auto delegate = launch(environment);
-        QCOMPARE(m_item->image.has_value(), expectImage);
-        QCOMPARE(m_item->title, expectImage ? std::optional<QString>() : u"KP"_s);
-        if (expectImage)
-            QCOMPARE(m_item->image->deviceIndependentSize(), QSizeF(18, 18));
-    }
-
-    // The icon follows each observed state; a fall that lasts is told once, and its click opens
-    // the panel, whose checks then update the icon too.
-    void serviceStateAtAGlance()
-    {
-        const auto delegate = launch(m_rig->environment);
-        delegate->serviceStateObserved(ServiceState::running(7));
-        delegate->serviceStateObserved(ServiceState::stopped());
-        QCOMPARE(m_item->badge, ServiceState::Kind::stopped);
-        QCOMPARE(m_item->toolTip, u"Korvel Printer — Stopped"_s);
-        QVERIFY(m_notifier->shown.isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(m_notifier->shown,
-                                  QStringList{u"Korvel Printer: print service stopped | Stopped"_s},
-                                  FallPolicy::settleMs + 1000);
-        m_notifier->click();
-        QVERIFY(m_popover->isShown());
-        QTRY_COMPARE(m_item->badge, ServiceState::Kind::running);
-        QCOMPARE(m_notifier->shown.size(), 1);
+        QFETCH(QString, workingDirectory);
+        QFETCH(bool, loaded);
+        const std::optional<QImage> image = loadStatusItemImage(statusImageCandidates(
+            bundleIcon.isEmpty() ? std::nullopt : std::optional(bundleIcon), workingDirectory));
+        QCOMPARE(image.has_value(), loaded);
+        if (loaded)
+            QCOMPARE(image->deviceIndependentSize(), QSizeF(18, 18));
     }
 
     void openConfigStartsTheHelperUntilTheDelegateIsGone()

@@ -1,19 +1,9 @@
-#include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
 
-#include <QApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusUnixFileDescriptor>
 #include <QDateTime>
 #include <QFile>
-#include <QMenu>
 #include <QMimeData>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -46,66 +36,7 @@ PreparedDirectory shareDirectoryIn(const QString &cache)
     return directory;
 }
 
-QStringList menuTexts(QWidget &anchor)
-{
-    QStringList texts;
-    if (auto *menu = anchor.findChild<QMenu *>(u"shareMenu"_s)) {
-        for (const QAction *action : menu->actions())
-            texts << action->text();
-        delete menu;
-    }
-    return texts;
-}
-
-// Starts a private session bus and gives its address; it ends with `daemon`.
-QString startBus(QProcess &daemon)
-{
-    daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
-    return daemon.waitForReadyRead(5000) ? QString::fromUtf8(daemon.readLine()).trimmed()
-                                         : QString();
-}
-
 } // namespace
-
-// Stands in for the desktop portal's OpenURI interface.
-class FakePortal : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.OpenURI")
-
-public:
-    QByteArray openedContent;
-
-public Q_SLOTS:
-    QDBusObjectPath OpenFile(const QString &, const QDBusUnixFileDescriptor &fd,
-                             const QVariantMap &)
-    {
-        QFile file;
-        if (file.open(::dup(fd.fileDescriptor()), QIODevice::ReadOnly,
-                      QFileDevice::AutoCloseHandle))
-            openedContent = file.readAll();
-        return QDBusObjectPath(u"/org/freedesktop/portal/desktop/request/1"_s);
-    }
-};
-
-// The desktop's notification service, as far as the app uses it.
-class FakeNotifications : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
-public:
-    QStringList calls;
-
-public Q_SLOTS:
-    uint Notify(const QString &app, uint replaces, const QString &icon, const QString &title,
-                const QString &body, const QStringList &actions, const QVariantMap &, int)
-    {
-        calls << QStringList{app, QString::number(replaces), icon, title, body, actions.value(0)}
-                     .join(u'|');
-        return 40 + uint(calls.size());
-    }
-};
 
 class LinuxDesktopTest : public QObject
 {
@@ -191,81 +122,6 @@ private Q_SLOTS:
         QCOMPARE(data->data(u"x-special/gnome-copied-files"_s),
                  "copy\nfile:///home/an/Korvel%20logs/KorvelPrinter-1.log");
         QCOMPARE(data->text(), u"/home/an/Korvel logs/KorvelPrinter-1.log"_s);
-    }
-
-    // A private bus: without a portal the menu has no "Open with…"; with one, the portal gets
-    // the open file.
-    void openWithGoesThroughThePortal()
-    {
-        QProcess bus;
-        const QString address = startBus(bus);
-        QDBusConnection portalSide = QDBusConnection::connectToBus(address, u"portal"_s);
-        QDBusConnection appSide = QDBusConnection::connectToBus(address, u"app"_s);
-        QVERIFY(portalSide.isConnected() && appSide.isConnected());
-        QTemporaryDir dir;
-        const QString log = dir.filePath(u"KorvelPrinter-1.log"_s);
-        QVERIFY(writeFile(log, "PRINT_SUCCESS slot 1\n"));
-        QWidget anchor;
-        const LinuxShareTools tools{u"/bin/true"_s, u"org.korvel.test.Portal"_s};
-
-        LinuxSharePicker without(appSide, tools);
-        QTest::qWait(200);
-        without.show({QUrl::fromLocalFile(log)}, &anchor);
-        QCOMPARE(menuTexts(anchor), (QStringList{u"Email…"_s, u"Copy file"_s}));
-
-        FakePortal portal;
-        QVERIFY(portalSide.registerObject(u"/org/freedesktop/portal/desktop"_s, &portal,
-                                          QDBusConnection::ExportAllSlots));
-        QVERIFY(portalSide.registerService(tools.portalService));
-        LinuxSharePicker with(appSide, tools);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (with.show({QUrl::fromLocalFile(log)}, &anchor), menuTexts(anchor).size() == 3), 3000);
-        with.show({QUrl::fromLocalFile(log)}, &anchor);
-        anchor.findChild<QMenu *>(u"shareMenu"_s)->actions().last()->trigger();
-        QTRY_COMPARE(portal.openedContent, "PRINT_SUCCESS slot 1\n");
-    }
-
-    // Each notification replaces the last, only a click on that one opens the panel, and the
-    // tray's balloon stays for a desktop without a notification service.
-    void notifications()
-    {
-        QProcess bus;
-        const QString address = startBus(bus);
-        QDBusConnection service = QDBusConnection::connectToBus(address, u"notificationService"_s);
-        QDBusConnection app = QDBusConnection::connectToBus(address, u"notifiedApp"_s);
-        // Lets the service's answer reach the notifier: each connection keeps its order.
-        const auto settle = [&] {
-            service.interface()->isServiceRegistered(u"x"_s);
-            app.interface()->isServiceRegistered(u"x"_s);
-            QCoreApplication::processEvents();
-        };
-        QStringList balloons;
-        FreedesktopNotifier notifier(
-            app, [&](const QString &title, const QString &body) { balloons << title + body; });
-        QSignalSpy activated(&notifier, &Notifier::activated);
-        FakeNotifications fake;
-        QVERIFY(service.registerObject(u"/org/freedesktop/Notifications"_s, &fake,
-                                       QDBusConnection::ExportAllSlots));
-        QVERIFY(service.registerService(u"org.freedesktop.Notifications"_s));
-        notifier.notify(u"T"_s, u"B"_s);
-        QTRY_COMPARE(fake.calls.size(), 1);
-        settle();
-        notifier.notify(u"T2"_s, u"B2"_s);
-        QTRY_COMPARE(fake.calls,
-                     (QStringList{u"Korvel Printer|0|korvel-printer|T|B|default"_s,
-                                  u"Korvel Printer|41|korvel-printer|T2|B2|default"_s}));
-        settle();
-        // Someone else's notification, another action, then ours.
-        for (const auto &[id, action] :
-             {std::pair(7u, u"default"_s), std::pair(42u, u"x"_s), std::pair(42u, u"default"_s)}) {
-            service.send(QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
-                                                    u"org.freedesktop.Notifications"_s,
-                                                    u"ActionInvoked"_s)
-                         << id << action);
-        }
-        QTRY_VERIFY(!activated.isEmpty());
-        QCOMPARE(activated.count(), 1);
-        QVERIFY(balloons.isEmpty());
     }
 };
 

@@ -16,22 +16,18 @@ std::unique_ptr<T> makeKept(T *&made)
     return object;
 }
 
-// A status item that records what the delegate gave it; clicks are emitted by the test.
+// A status item that keeps the title it was given; clicks are emitted by the test.
 class FakeStatusItem : public StatusItem
 {
 public:
-    QRect rect{1000, 0, 24, 24};
-    std::optional<QImage> image;
     std::optional<QString> title;
-    ServiceState::Kind badge = ServiceState::Kind::running;
-    QString toolTip;
 
-    void setImage(const QImage &value) override { image = value; }
+    void setImage(const QImage &) override {}
     void setTitle(const QString &value) override { title = value; }
-    void setBadge(ServiceState::Kind kind) override { badge = kind; }
-    void setToolTip(const QString &value) override { toolTip = value; }
+    void setBadge(ServiceState::Kind) override {}
+    void setToolTip(const QString &) override {}
     void showMessage(const QString &, const QString &) override {}
-    QRect geometry() const override { return rect; }
+    QRect geometry() const override { return {1000, 0, 24, 24}; }
     void click() { Q_EMIT clicked(); }
 };
 
@@ -39,13 +35,8 @@ class FakePopover : public Popover
 {
 public:
     bool shown = false;
-    QRect lastAnchor;
 
     bool isShown() const override { return shown; }
-    void showBelow(const QRect &anchor) override
-    {
-        shown = true;
-        lastAnchor = anchor;
-    }
+    void showBelow(const QRect &) override { shown = true; }
     void close() override { shown = false; }
 };

@@ -1,16 +1,12 @@
-// systemd's manager for the tests, on a private bus: owns org.freedesktop.systemd1 and knows one
-// unit, korvel-printer.service, set from the command line. Each call it gets becomes one line of
-// the record file; "ready" on stdout once it owns the name.
+// systemd's manager on a private bus for the tests: owns org.freedesktop.systemd1, knows only
+// korvel-printer.service, writes each call it gets as one line of the record file and prints
+// "ready" once it owns the name. An accepted RestartUnit gives the unit the next pid.
 //
 //   fake_systemd_manager --address BUS --record FILE [--load-state S] [--main-pid N] [--hang]
-//                        [--deny-restart]
+//                        [--deny-restart] [--wrong-types] [--fail] [--no-restart]
 //
-// --hang answers nothing; --deny-restart refuses RestartUnit as polkit would; an accepted
-// RestartUnit gives the unit the next pid. A test changes the unit with SetUnit(load state,
-// active state, pid) on the test interface; like systemd, the manager then tells its subscribers
-// through PropertiesChanged on the unit (the app never reads the active state).
-// For the fault rows: --wrong-types gives every property as a number, --fail answers every call
-// with an error, --no-restart knows no RestartUnit.
+// SetUnit(load state, active state, pid) on the test interface changes the unit and, as systemd
+// does, tells the subscribers through PropertiesChanged.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
