@@ -110,8 +110,7 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
     m_stallMeter.setTimerType(Qt::PreciseTimer);
     connect(&m_stallMeter, &QTimer::timeout, this,
             [this] { m_longestStallMs = std::max(m_longestStallMs, m_sinceTick.restart()); });
-    // App-wide: the popover's paints, and the tray's own balloons, which stand in for
-    // notifications where no service shows them.
+    // App-wide: the popover's paints, and the tray's balloons standing in for notifications.
     qApp->installEventFilter(this);
 }
 
@@ -120,8 +119,7 @@ bool AppInspector::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Show &&
         qstrcmp(watched->metaObject()->className(), "QBalloonTip") == 0)
         ++m_trayMessages;
-    // Children paint after the window's own event; the queued call runs once all of it is done.
-    // Only the popover's first paint after showing counts: later ones are the data arriving.
+    // Only the first paint after showing counts, once the children have painted too.
     if (watched->objectName() != u"popover")
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Show)
@@ -133,10 +131,10 @@ bool AppInspector::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-bool AppInspector::listen(const QString &socketPath)
+void AppInspector::listen(const QString &socketPath)
 {
     QLocalServer::removeServer(socketPath);
-    return m_server.listen(socketPath);
+    m_server.listen(socketPath);
 }
 
 void AppInspector::command(QLocalSocket *socket)
