@@ -4,24 +4,17 @@
 #include "ui/ElidedLabel.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
 #include <QTimer>
 #include <QWidget>
-#include <chrono>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// On the clock of Python's time.monotonic().
-qint64 monotonicMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 int activeTimers(const QObject &model)
 {
@@ -84,7 +77,7 @@ qint64 memoryFigure(QByteArrayView field)
     return -1;
 }
 
-// Long texts are cut: a script needs their start and their size, not megabytes of JSON.
+// A script needs the start of a long text, not megabytes of JSON.
 QJsonValue excerpt(const std::optional<QString> &text)
 {
     if (!text)
@@ -126,7 +119,9 @@ bool AppInspector::eventFilter(QObject *watched, QEvent *event)
         m_awaitingPaint = true;
     if (event->type() == QEvent::Paint && m_awaitingPaint) {
         m_awaitingPaint = false;
-        QTimer::singleShot(0, this, [this] { m_popoverPaintedAtMs = monotonicMs(); });
+        // On the clock of Python's time.monotonic().
+        QTimer::singleShot(0, this,
+                           [this] { m_popoverPaintedAtMs = QDeadlineTimer::current().deadline(); });
     }
     return QObject::eventFilter(watched, event);
 }
