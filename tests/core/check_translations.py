@@ -2,7 +2,7 @@
 """Fails when a static label lacks a finished translation. lupdate runs over the sources into a
 temporary copy of each .ts file, so a label added since the last `korvel_lupdate` shows up.
 
-usage: check_translations.py LUPDATE SOURCE_DIR TS_FILE... [-- LUPDATE_OPTION...]"""
+usage: check_translations.py LUPDATE SOURCE_DIR TS_FILE... -- [LUPDATE_OPTION...]"""
 
 import os
 import re
@@ -32,21 +32,17 @@ def problems_in(ts_path):
 
 
 def main():
-    args, options = sys.argv[1:], []
-    if "--" in args:
-        args, options = args[:args.index("--")], args[args.index("--") + 1:]
-    lupdate, sources, *ts_files = args
+    split = sys.argv.index("--")
+    lupdate, sources, *ts_files = sys.argv[1:split]
     problems = []
     with tempfile.TemporaryDirectory() as work:
         for ts_file in ts_files:
             copy = shutil.copy(ts_file, work)
-            subprocess.run([lupdate, *options, sources, "-ts", copy], check=True,
+            subprocess.run([lupdate, *sys.argv[split + 1:], sources, "-ts", copy], check=True,
                            capture_output=True)
             problems += [f"{os.path.basename(ts_file)}: {p}" for p in problems_in(copy)]
-    for problem in problems:
-        print(problem)
     if problems:
-        print("Translate these in the .ts file (`cmake --build build --target korvel_lupdate`).")
+        print(*problems, "Translate these in the .ts file (target korvel_lupdate).", sep="\n")
     return 1 if problems else 0
 
 

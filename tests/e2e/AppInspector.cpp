@@ -1,7 +1,6 @@
 #include "AppInspector.h"
 
 #include "app/AppDelegate.h"
-#include "ui/ElidedLabel.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -31,8 +30,6 @@ QJsonArray rectJson(const QRect &rect)
 
 QString widgetText(const QWidget *widget)
 {
-    if (const auto *elided = qobject_cast<const ElidedLabel *>(widget))
-        return elided->text();
     for (const char *name : {"text", "plainText"}) {
         const QVariant value = widget->property(name);
         if (value.isValid())
@@ -75,14 +72,6 @@ qint64 memoryFigure(QByteArrayView field)
             return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
-}
-
-// A script needs the start of a long text, not megabytes of JSON.
-QJsonValue excerpt(const std::optional<QString> &text)
-{
-    if (!text)
-        return {};
-    return text->size() <= 160 ? *text : text->left(160) + u"…"_s;
 }
 
 } // namespace
@@ -156,29 +145,6 @@ void AppInspector::command(QLocalSocket *socket)
     socket->disconnectFromServer();
 }
 
-QJsonObject AppInspector::modelsJson() const
-{
-    AppModels &models = m_delegate.models();
-    const QStringList lines = models.logTailer.lines();
-    qsizetype longestLine = 0;
-    for (const QString &line : lines)
-        longestLine = std::max(longestLine, line.size());
-    return {
-        {u"state"_s, models.serviceStatus.state().label()},
-        {u"apiReachable"_s, models.serviceStatus.apiReachable()},
-        {u"printers"_s, QJsonArray::fromStringList(models.printerList.printers())},
-        {u"printersError"_s, excerpt(models.printerList.lastError())},
-        {u"printersLoading"_s, models.printerList.isLoading()},
-        {u"configError"_s, excerpt(models.configSummary.lastError())},
-        {u"paymentPrinter"_s, models.configSummary.slots().value(0).printer},
-        {u"logLineCount"_s, lines.size()},
-        {u"logFirstLine"_s, excerpt(lines.value(0))},
-        {u"logLastLine"_s, excerpt(lines.isEmpty() ? QString() : lines.last())},
-        {u"logLongestLine"_s, longestLine},
-        {u"fileError"_s, excerpt(models.logTailer.fileError())},
-    };
-}
-
 QJsonObject AppInspector::snapshot() const
 {
     QJsonArray windows;
@@ -186,18 +152,35 @@ QJsonObject AppInspector::snapshot() const
         if (window->isVisible())
             windows.append(windowJson(window));
     }
+    AppModels &models = m_delegate.models();
+    const QStringList lines = models.logTailer.lines();
+    qsizetype longestLine = 0;
+    for (const QString &line : lines)
+        longestLine = std::max(longestLine, line.size());
+    const QJsonObject modelsJson{
+        {u"state"_s, models.serviceStatus.state().label()},
+        {u"apiReachable"_s, models.serviceStatus.apiReachable()},
+        {u"printers"_s, QJsonArray::fromStringList(models.printerList.printers())},
+        {u"printersError"_s, models.printerList.lastError().value_or(QString())},
+        {u"printersLoading"_s, models.printerList.isLoading()},
+        {u"configError"_s, models.configSummary.lastError().value_or(QString())},
+        {u"paymentPrinter"_s, models.configSummary.slots().value(0).printer},
+        {u"logLineCount"_s, lines.size()},
+        {u"logFirstLine"_s, lines.value(0)},
+        {u"logLastLine"_s, lines.value(lines.size() - 1)},
+        {u"logLongestLine"_s, longestLine},
+        {u"fileError"_s, models.logTailer.fileError().value_or(QString())},
+    };
     return {
         {u"windows"_s, windows},
         {u"popoverShown"_s, m_delegate.popover() && m_delegate.popover()->isShown()},
         {u"configHelperPid"_s, m_delegate.configWindow().helperPid()},
         {u"popoverPaintedAtMs"_s, m_popoverPaintedAtMs},
         {u"trayMessages"_s, m_trayMessages},
-        {u"pollingTimers"_s,
-         QJsonObject{{u"logTailer"_s, activeTimers(m_delegate.models().logTailer)},
-                     {u"serviceStatus"_s, activeTimers(m_delegate.models().serviceStatus)}}},
-        {u"models"_s, modelsJson()},
+        {u"pollingTimers"_s, QJsonObject{{u"logTailer"_s, activeTimers(models.logTailer)},
+                                         {u"serviceStatus"_s, activeTimers(models.serviceStatus)}}},
+        {u"models"_s, modelsJson},
         {u"longestStallMs"_s, m_longestStallMs},
-        {u"rssKiB"_s, memoryFigure("VmRSS:")},
         {u"peakRssKiB"_s, memoryFigure("VmHWM:")},
     };
 }

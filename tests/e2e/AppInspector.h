@@ -26,12 +26,10 @@ protected:
 private:
     void command(QLocalSocket *socket);
     QJsonObject snapshot() const;
-    QJsonObject modelsJson() const;
 
     AppDelegate &m_delegate;
     QLocalServer m_server;
-    // The longest gap between 10 ms ticks is how long the loop stood still; it starts with the
-    // first reset, so idle figures measure the app alone.
+    // The longest gap between 10 ms ticks: how long the loop stood still since the last reset.
     QTimer m_stallMeter;
     QElapsedTimer m_sinceTick;
     qint64 m_longestStallMs = 0;

