@@ -1,9 +1,8 @@
 #!/usr/bin/python3
-"""Fails when a static label in the sources lacks a finished translation. lupdate runs over the
-sources into a temporary copy of each .ts file (the files in the tree are left alone), so a label
-added since the last `korvel_lupdate` shows up as unfinished.
+"""Fails when a static label lacks a finished translation. lupdate runs over the sources into a
+temporary copy of each .ts file, so a label added since the last `korvel_lupdate` shows up.
 
-usage: check_translations.py LUPDATE SOURCE_DIR TS_FILE... [-- LUPDATE_OPTION...]"""
+usage: check_translations.py LUPDATE SOURCE_DIR TS_FILE... -- [LUPDATE_OPTION...]"""
 
 import os
 import re
@@ -18,12 +17,11 @@ PLACEHOLDER = re.compile(r"%\d+")
 
 def problems_in(ts_path):
     for context in ElementTree.parse(ts_path).getroot().iter("context"):
-        name = context.findtext("name")
         for message in context.iter("message"):
             source = message.findtext("source") or ""
             translation = message.find("translation")
             text = translation.text or "" if translation is not None else ""
-            where = f"{name}: {source!r}"
+            where = f"{context.findtext('name')}: {source!r}"
             if translation is None or translation.get("type") or not text:
                 yield f"{where} has no finished translation"
             elif sorted(PLACEHOLDER.findall(source)) != sorted(PLACEHOLDER.findall(text)):
@@ -34,22 +32,17 @@ def problems_in(ts_path):
 
 
 def main():
-    args = sys.argv[1:]
-    options = args[args.index("--") + 1:] if "--" in args else []
-    lupdate, sources, *ts_files = args[:args.index("--")] if "--" in args else args
+    split = sys.argv.index("--")
+    lupdate, sources, *ts_files = sys.argv[1:split]
     problems = []
     with tempfile.TemporaryDirectory() as work:
         for ts_file in ts_files:
-            copy = os.path.join(work, os.path.basename(ts_file))
-            shutil.copyfile(ts_file, copy)
-            subprocess.run([lupdate, *options, sources, "-ts", copy], check=True,
+            copy = shutil.copy(ts_file, work)
+            subprocess.run([lupdate, *sys.argv[split + 1:], sources, "-ts", copy], check=True,
                            capture_output=True)
             problems += [f"{os.path.basename(ts_file)}: {p}" for p in problems_in(copy)]
-    for problem in problems:
-        print(problem)
     if problems:
-        print("Translate these in the .ts file (refresh it with "
-              "`cmake --build build --target korvel_lupdate`).")
+        print(*problems, "Translate these in the .ts file (target korvel_lupdate).", sep="\n")
     return 1 if problems else 0
 
 

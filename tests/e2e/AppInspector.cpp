@@ -1,27 +1,19 @@
 #include "AppInspector.h"
 
 #include "app/AppDelegate.h"
-#include "ui/ElidedLabel.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
 #include <QTimer>
 #include <QWidget>
-#include <chrono>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// On the clock of Python's time.monotonic().
-qint64 monotonicMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 int activeTimers(const QObject &model)
 {
@@ -38,8 +30,6 @@ QJsonArray rectJson(const QRect &rect)
 
 QString widgetText(const QWidget *widget)
 {
-    if (const auto *elided = qobject_cast<const ElidedLabel *>(widget))
-        return elided->text();
     for (const char *name : {"text", "plainText"}) {
         const QVariant value = widget->property(name);
         if (value.isValid())
@@ -84,14 +74,6 @@ qint64 memoryFigure(QByteArrayView field)
     return -1;
 }
 
-// Long texts are cut: a script needs their start and their size, not megabytes of JSON.
-QJsonValue excerpt(const std::optional<QString> &text)
-{
-    if (!text)
-        return {};
-    return text->size() <= 160 ? *text : text->left(160) + u"…"_s;
-}
-
 } // namespace
 
 AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
@@ -110,8 +92,7 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
     m_stallMeter.setTimerType(Qt::PreciseTimer);
     connect(&m_stallMeter, &QTimer::timeout, this,
             [this] { m_longestStallMs = std::max(m_longestStallMs, m_sinceTick.restart()); });
-    // App-wide: the popover's paints, and the tray's own balloons, which stand in for
-    // notifications where no service shows them.
+    // App-wide: the popover's paints, and the tray's balloons standing in for notifications.
     qApp->installEventFilter(this);
 }
 
@@ -120,23 +101,24 @@ bool AppInspector::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Show &&
         qstrcmp(watched->metaObject()->className(), "QBalloonTip") == 0)
         ++m_trayMessages;
-    // Children paint after the window's own event; the queued call runs once all of it is done.
-    // Only the popover's first paint after showing counts: later ones are the data arriving.
+    // Only the first paint after showing counts, once the children have painted too.
     if (watched->objectName() != u"popover")
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Show)
         m_awaitingPaint = true;
     if (event->type() == QEvent::Paint && m_awaitingPaint) {
         m_awaitingPaint = false;
-        QTimer::singleShot(0, this, [this] { m_popoverPaintedAtMs = monotonicMs(); });
+        // On the clock of Python's time.monotonic().
+        QTimer::singleShot(0, this,
+                           [this] { m_popoverPaintedAtMs = QDeadlineTimer::current().deadline(); });
     }
     return QObject::eventFilter(watched, event);
 }
 
-bool AppInspector::listen(const QString &socketPath)
+void AppInspector::listen(const QString &socketPath)
 {
     QLocalServer::removeServer(socketPath);
-    return m_server.listen(socketPath);
+    m_server.listen(socketPath);
 }
 
 void AppInspector::command(QLocalSocket *socket)
@@ -163,29 +145,6 @@ void AppInspector::command(QLocalSocket *socket)
     socket->disconnectFromServer();
 }
 
-QJsonObject AppInspector::modelsJson() const
-{
-    AppModels &models = m_delegate.models();
-    const QStringList lines = models.logTailer.lines();
-    qsizetype longestLine = 0;
-    for (const QString &line : lines)
-        longestLine = std::max(longestLine, line.size());
-    return {
-        {u"state"_s, models.serviceStatus.state().label()},
-        {u"apiReachable"_s, models.serviceStatus.apiReachable()},
-        {u"printers"_s, QJsonArray::fromStringList(models.printerList.printers())},
-        {u"printersError"_s, excerpt(models.printerList.lastError())},
-        {u"printersLoading"_s, models.printerList.isLoading()},
-        {u"configError"_s, excerpt(models.configSummary.lastError())},
-        {u"paymentPrinter"_s, models.configSummary.slots().value(0).printer},
-        {u"logLineCount"_s, lines.size()},
-        {u"logFirstLine"_s, excerpt(lines.value(0))},
-        {u"logLastLine"_s, excerpt(lines.isEmpty() ? QString() : lines.last())},
-        {u"logLongestLine"_s, longestLine},
-        {u"fileError"_s, excerpt(models.logTailer.fileError())},
-    };
-}
-
 QJsonObject AppInspector::snapshot() const
 {
     QJsonArray windows;
@@ -193,18 +152,35 @@ QJsonObject AppInspector::snapshot() const
         if (window->isVisible())
             windows.append(windowJson(window));
     }
+    AppModels &models = m_delegate.models();
+    const QStringList lines = models.logTailer.lines();
+    qsizetype longestLine = 0;
+    for (const QString &line : lines)
+        longestLine = std::max(longestLine, line.size());
+    const QJsonObject modelsJson{
+        {u"state"_s, models.serviceStatus.state().label()},
+        {u"apiReachable"_s, models.serviceStatus.apiReachable()},
+        {u"printers"_s, QJsonArray::fromStringList(models.printerList.printers())},
+        {u"printersError"_s, models.printerList.lastError().value_or(QString())},
+        {u"printersLoading"_s, models.printerList.isLoading()},
+        {u"configError"_s, models.configSummary.lastError().value_or(QString())},
+        {u"paymentPrinter"_s, models.configSummary.slots().value(0).printer},
+        {u"logLineCount"_s, lines.size()},
+        {u"logFirstLine"_s, lines.value(0)},
+        {u"logLastLine"_s, lines.value(lines.size() - 1)},
+        {u"logLongestLine"_s, longestLine},
+        {u"fileError"_s, models.logTailer.fileError().value_or(QString())},
+    };
     return {
         {u"windows"_s, windows},
         {u"popoverShown"_s, m_delegate.popover() && m_delegate.popover()->isShown()},
         {u"configHelperPid"_s, m_delegate.configWindow().helperPid()},
         {u"popoverPaintedAtMs"_s, m_popoverPaintedAtMs},
         {u"trayMessages"_s, m_trayMessages},
-        {u"pollingTimers"_s,
-         QJsonObject{{u"logTailer"_s, activeTimers(m_delegate.models().logTailer)},
-                     {u"serviceStatus"_s, activeTimers(m_delegate.models().serviceStatus)}}},
-        {u"models"_s, modelsJson()},
+        {u"pollingTimers"_s, QJsonObject{{u"logTailer"_s, activeTimers(models.logTailer)},
+                                         {u"serviceStatus"_s, activeTimers(models.serviceStatus)}}},
+        {u"models"_s, modelsJson},
         {u"longestStallMs"_s, m_longestStallMs},
-        {u"rssKiB"_s, memoryFigure("VmRSS:")},
         {u"peakRssKiB"_s, memoryFigure("VmHWM:")},
     };
 }

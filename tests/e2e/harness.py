@@ -1,11 +1,9 @@
-"""What the end-to-end, fault and package tests share: their processes under one Xvfb with a tray
-host, each in a process group of its own so that its children go too; polling, clicks and
-screenshots; and the client of the app's inspection socket."""
+"""Shared by the end-to-end, fault and package tests: processes under one Xvfb with a tray host,
+each in a process group of its own; polling, clicks, and the app's inspection socket client."""
 
 import json
 import os
 import re
-import shutil
 import signal
 import socket
 import subprocess
@@ -23,7 +21,6 @@ def check(condition, message):
 
 
 def wait_for(what, probe, timeout):
-    """Polls `probe` until it returns something true; returns that, or fails naming `what`."""
     deadline = time.monotonic() + timeout
     last = None
     while time.monotonic() < deadline:
@@ -93,13 +90,7 @@ class Session:
     def click(self, x, y):
         self.x11("xdotool", "mousemove", str(x), str(y), "click", "1")
 
-    def screenshot(self, out, name):
-        if out and shutil.which("import"):
-            subprocess.run(["import", "-window", "root", os.path.join(out, name)],
-                           env=self.env, capture_output=True)
-
     def pixels(self, rect):
-        """The screen's RGB bytes inside rect."""
         x, y, width, height = rect
         return subprocess.run(["import", "-window", "root", "-depth", "8", "-crop",
                                f"{width}x{height}+{x}+{y}", "rgb:-"], env=self.env, check=True,
@@ -130,27 +121,21 @@ class Session:
                                                  if line.startswith("unix:")), None), 10)
 
     def start_simulator(self, simulator, port=0, *options):
-        """The daemon simulator and the port it listens on."""
         name = f"sim-{len(self.processes)}"
         process = self.start(name, ["/usr/bin/python3", simulator, "--port", str(port), *options])
-
-        def listening():
-            check(process.poll() is None, "the simulator ended:\n" + self.log_tail(name))
-            return re.search(r"listening on 127\.0\.0\.1:(\d+)", self.log_tail(name))
-
-        return process, int(wait_for("the simulator to listen", listening, 10).group(1))
+        listening = wait_for("the simulator to listen", lambda: re.search(
+            r"listening on 127\.0\.0\.1:(\d+)", self.log_tail(name)), 10)
+        return process, int(listening.group(1))
 
     def tray_icon(self, program):
-        """Global rectangle of the program's icon window once the XEmbed host has embedded it;
-        the program's own top-level windows are not it."""
+        """The program's icon window once embedded by the XEmbed host, below its own top levels."""
         windows = [line for line in self.x11("xwininfo", "-root", "-tree").splitlines()
                    if re.match(r"\s+0x", line)]
         top_level = min((len(line) - len(line.lstrip()) for line in windows), default=0)
         for line in windows:
-            if f'("{program}"' in line and len(line) - len(line.lstrip()) > top_level:
-                rect = window_rect(line)
-                if rect:
-                    return rect
+            indent = len(line) - len(line.lstrip())
+            if f'("{program}"' in line and indent > top_level and window_rect(line):
+                return window_rect(line)
         return None
 
     def shown_windows(self, title):
@@ -167,7 +152,7 @@ class Session:
 
 
 class App:
-    """The client of the inspection socket: one command per connection, a snapshot back."""
+    """One command per connection, a snapshot back."""
 
     def __init__(self, socket_path):
         self.socket_path = socket_path
@@ -201,19 +186,14 @@ class App:
 
 
 def main(parser, body):
-    """Runs body(args, session) in a fresh work directory; on a failure, says why and shows the
-    screen and the app's log. Returns the exit status."""
+    """Runs body(args, session) in a fresh work directory; a failure prints the app's log."""
     args = parser.parse_args()
-    out = getattr(args, "out", None)
-    if out:
-        os.makedirs(out, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="korvel-") as work:
         session = Session(work)
         try:
             return body(args, session) or 0
         except (Failure, subprocess.CalledProcessError) as failure:
             print(f"FAIL: {failure}\n{getattr(failure, 'stderr', None) or ''}")
-            session.screenshot(out, "failure.png")
             print("--- app log ---\n" + session.log_tail("app", 40))
             return 1
         finally:

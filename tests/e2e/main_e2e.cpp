@@ -1,5 +1,4 @@
-// The app as shipped, with its outside world pointed at fakes from the command line and an
-// inspection socket. Only the end-to-end test runs this build.
+// The app as shipped, with its outside world pointed at fakes and an inspection socket.
 #include "AppInspector.h"
 #include "app/AppDelegate.h"
 #include "app/AppEnvironment.h"
@@ -9,7 +8,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <cstdio>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -42,7 +40,6 @@ int main(int argc, char *argv[])
     const QCommandLineOption log(u"log"_s, u"Daemon log file."_s, u"path"_s);
     const QCommandLineOption inspect(u"inspect"_s, u"Inspection socket."_s, u"path"_s);
     parser.addOptions({daemonBase, systemBus, sessionBus, log, inspect});
-    parser.addHelpOption();
     parser.process(app);
 
     AppEnvironment environment = AppEnvironment::standard();
@@ -63,7 +60,6 @@ int main(int argc, char *argv[])
         if (!parser.isSet(inspect))
             return;
         inspector = std::make_unique<AppInspector>(delegate);
-        if (!inspector->listen(parser.value(inspect)))
-            std::fprintf(stderr, "cannot listen on %s\n", qUtf8Printable(parser.value(inspect)));
+        inspector->listen(parser.value(inspect));
     });
 }
