@@ -135,7 +135,8 @@ def run(args, session):
     app = App(socket_path)
 
     icon = wait_for("the tray icon in the tray host", lambda: tray_icon(session, args.tray), 15)
-    wait_for("the inspection socket", app.ask, 10)
+    check(not wait_for("the inspection socket", app.ask, 10)["popoverShown"],
+          "the popover is shown before any click")
     centre = (icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
 
     def toggle(shown, what, where=centre):
@@ -143,7 +144,8 @@ def run(args, session):
         session.click(*where)
         return wait_for(what, lambda: app.popover_state(shown), 3)
 
-    # First click: the panel with the daemon's data within 3 s.
+    # First click: the panel with the daemon's data within 3 s, below the icon; a StatusNotifier
+    # host never says where its icon is, so there the panel opens at the pointer.
     session.click(*centre)
 
     def panel_filled():
@@ -153,6 +155,9 @@ def run(args, session):
         return all(text in texts for text in wanted) and app.widget(window, "logLines")["text"]
 
     wait_for("the panel with printers, service state and log", panel_filled, 3)
+    x, y, width, height = app.popover()["geometry"]
+    top = icon[1] + icon[3] - 1 if args.tray == "xembed" else centre[1]
+    check(y >= top and x <= centre[0] <= x + width, f"the panel at {x},{y} is not below {icon}")
 
     # Restart: one RestartUnit that may ask for a password, then the new pid from the re-check.
     x, y, width, height = app.widget(app.popover(), "restartButton")["geometry"]
@@ -184,7 +189,8 @@ def run(args, session):
         return  # the rest does not depend on the tray
 
     # Closed, the icon follows the unit: badged within 1 s of the stop, one notification (the
-    # tray's balloon: no notification service) once it stayed down; its click opens the panel.
+    # tray's balloon: no notification service) once it stayed down; its click opens the panel,
+    # whose card then follows a start at once.
     toggle(False, "the popover to close")
     time.sleep(0.7)
     plain = session.pixels(icon)
@@ -201,20 +207,30 @@ def run(args, session):
     session.click(x + width // 2, y + height // 2)
     wait_for("the panel from the notification", lambda: app.popover_state(True), 3)
     set_unit(session, bus, "active", simulator.pid + 2)
+    running = f"Running (pid {simulator.pid + 2})"
+    wait_for(f"{running!r} at once", lambda: running in app.texts(app.popover()), 1.5)
     wait_for("the plain icon again", lambda: session.pixels(icon) == plain, 1)
 
-    # The configuration button opens the daemon's page in the helper's window, once; closed,
-    # the helper ends. Mesa and the browser engine stay out of the app throughout.
-    x, y, width, height = app.widget(app.popover(), "openConfigButton")["geometry"]
-    session.click(x + width // 2, y + height // 2)
-    wait_for("the page served", lambda: page_requests(session), 30)
-    windows = wait_for(f"a window titled {CONFIG_TITLE!r}", lambda: config_windows(session), 30)
-    window, helper_pid = windows[0][:2]
-    check(len(windows) == 1 and helper_pid not in (0, app_pid)
-          and helper_pid == app.ask()["configHelperPid"],
-          f"config windows {windows}, not one of the app's helper")
-    time.sleep(1)
-    check(page_requests(session) == 1, f"the page was served {page_requests(session)} times")
+    # The configuration button opens the daemon's page in the helper's window; shown again, the
+    # same helper reloads it; closed, the helper ends. Mesa and the browser engine stay out of
+    # the app throughout.
+    helpers = set()
+    for shown in (1, 2):
+        if not app.ask()["popoverShown"]:
+            toggle(True, "the popover to open")
+        x, y, width, height = app.widget(app.popover(), "openConfigButton")["geometry"]
+        session.click(x + width - 8, y + height // 2)  # the centred window covers the middle
+        wait_for(f"the page served {shown} times", lambda: page_requests(session) >= shown, 30)
+        windows = wait_for(f"a window titled {CONFIG_TITLE!r}", lambda: config_windows(session), 30)
+        window, helper_pid, *size = windows[0]
+        check(len(windows) == 1 and size == [720, 640] and helper_pid not in (0, app_pid)
+              and helper_pid == app.ask()["configHelperPid"],
+              f"config windows {windows}, not one 720 × 640 window of the app's helper")
+        helpers.add(helper_pid)
+        time.sleep(1)
+        check(page_requests(session) == shown, f"the page was served {page_requests(session)} "
+              f"times for {shown} shows")
+    check(len(helpers) == 1, f"showing again did not reuse the helper: {helpers}")
     close_window(session, window)
     wait_for("the helper to end", lambda: app.ask()["configHelperPid"] == 0
              and not os.path.exists(f"/proc/{helper_pid}"), 10)

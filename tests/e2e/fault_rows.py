@@ -153,7 +153,11 @@ def daemon_rows(r):
     def transport_error(s):
         return (s["printersError"] and s["configError"] and s["printers"] == []
                 and s["paymentPrinter"] == r.payment
-                and "Invalid response" not in s["printersError"] and not s["apiReachable"])
+                and "Invalid response" not in s["printersError"] and not s["apiReachable"]
+                and s["panel"].get("printerError")
+                == "Could not fetch printers: " + s["printersError"]
+                and s["panel"].get("configError")
+                == "Không đọc được cấu hình: " + s["configError"])
 
     def broken(scenario, killed=False):
         def run():
