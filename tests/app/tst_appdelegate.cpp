@@ -1,7 +1,6 @@
 #include "FakeNotifier.h"
 #include "PanelRig.h"
 #include "app/AppDelegate.h"
-#include "app/StatusItemImage.h"
 
 #include <QTest>
 #include <QTimer>
@@ -86,31 +85,6 @@ private Q_SLOTS:
 
         m_item->click();
         QTRY_COMPARE(models.printerList.printers(), QStringList{u"Receipt"_s});
-    }
-
-    // The first candidate that exists decides: an unreadable one hides a good one after it.
-    void statusImage_data()
-    {
-        QTest::addColumn<QString>("bundleIcon"); // empty: no bundle
-        QTest::addColumn<QString>("workingDirectory");
-        QTest::addColumn<bool>("loaded");
-        const QString source = QStringLiteral(KORVEL_SOURCE_DIR);
-        QTest::newRow("nothing anywhere") << QString() << u"/nonexistent"_s << false;
-        QTest::newRow("missing bundle icon skipped")
-            << u"/nonexistent/AppIcon.icns"_s << source << true;
-        QTest::newRow("unreadable bundle icon") << source + u"/CMakeLists.txt"_s << source << false;
-    }
-
-    void statusImage()
-    {
-        QFETCH(QString, bundleIcon);
-        QFETCH(QString, workingDirectory);
-        QFETCH(bool, loaded);
-        const std::optional<QImage> image = loadStatusItemImage(statusImageCandidates(
-            bundleIcon.isEmpty() ? std::nullopt : std::optional(bundleIcon), workingDirectory));
-        QCOMPARE(image.has_value(), loaded);
-        if (loaded)
-            QCOMPARE(image->deviceIndependentSize(), QSizeF(18, 18));
     }
 
     void openConfigStartsTheHelperUntilTheDelegateIsGone()

@@ -119,8 +119,6 @@ private Q_SLOTS:
             << QRect(900, 0, 24, 24) << screen << QPoint(651, 24);
         QTest::newRow("above an icon in a bottom panel")
             << QRect(900, 1050, 24, 24) << QRect(0, 0, 1920, 1050) << QPoint(651, 1050 - 720);
-        QTest::newRow("taller than a small screen")
-            << QRect(900, 0, 24, 24) << QRect(0, 30, 1024, 600) << QPoint(504, 30);
     }
 
     void placement()

@@ -128,9 +128,13 @@ def run(args, session):
     bus, systemd_calls = start_service_manager(session, args.fake_systemd, simulator.pid)
     running = f"Running (pid {simulator.pid})"
     socket_path = os.path.join(session.work, "inspect.sock")
+    # The StatusNotifier run is the Vietnamese one: labels translated, data as it comes.
+    vietnamese = args.tray == "sni"
+    health = "API phản hồi bình thường" if vietnamese else "Health endpoint OK"
     app_pid = session.start("app", [args.app, "--daemon-base", base, "--system-bus", bus,
                                     "--session-bus", "unix:path=" + session.work + "/no-bus",
                                     "--log", log_path, "--inspect", socket_path],
+                            dict(session.env, LC_ALL="vi_VN.UTF-8") if vietnamese else None,
                             cwd=args.source_dir or None).pid
     app = App(socket_path)
 
@@ -151,7 +155,7 @@ def run(args, session):
     def panel_filled():
         window = app.popover()
         texts = "\n".join(app.texts(window))
-        wanted = [running, "Health endpoint OK"] + printers
+        wanted = [running, health] + printers
         return all(text in texts for text in wanted) and app.widget(window, "logLines")["text"]
 
     wait_for("the panel with printers, service state and log", panel_filled, 3)
@@ -160,7 +164,10 @@ def run(args, session):
     check(y >= top and x <= centre[0] <= x + width, f"the panel at {x},{y} is not below {icon}")
 
     # Restart: one RestartUnit that may ask for a password, then the new pid from the re-check.
-    x, y, width, height = app.widget(app.popover(), "restartButton")["geometry"]
+    restart = app.widget(app.popover(), "restartButton")
+    check(restart["text"] == ("Khởi động lại" if vietnamese else "Restart"),
+          f"the Restart button reads {restart['text']!r}")
+    x, y, width, height = restart["geometry"]
     session.click(x + width // 2, y + height // 2)
     running = f"Running (pid {simulator.pid + 1})"
     wait_for(f"{running!r} after Restart", lambda: running in app.texts(app.popover()), 2.5)

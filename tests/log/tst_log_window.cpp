@@ -1,9 +1,5 @@
-#include "log/LogTailRead.h"
 #include "log/LogWindow.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -13,9 +9,6 @@ using Lines = std::optional<QStringList>;
 class LogWindowTest : public QObject
 {
     Q_OBJECT
-
-    QTemporaryDir m_dir;
-    const QString m_path = m_dir.filePath(u"Korvel Printer.log"_s);
 
 private Q_SLOTS:
     void lines_data()
@@ -51,37 +44,6 @@ private Q_SLOTS:
         QFETCH(qint64, windowStart);
         QFETCH(Lines, expected);
         QCOMPARE(linesOfTailWindow(window, windowStart, 300), expected);
-    }
-
-    // The window is the file's last 65536 bytes; only a regular file is opened.
-    void readOfARealFile_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<TailRead>("expected");
-        const QByteArray filler(65530, 'x');
-        const QString fillerLine = QString::fromLatin1(filler);
-        const TailRead missing{QStringList{}, u"Log file not found: "_s + m_path};
-        QTest::newRow("exactly the window: first line kept")
-            << u"file"_s << "first\n" + filler << TailRead{QStringList{u"first"_s, fillerLine}, {}};
-        QTest::newRow("one byte over: first line dropped")
-            << u"file"_s << "_first\n" + filler << TailRead{QStringList{fillerLine}, {}};
-        QTest::newRow("directory") << u"directory"_s << QByteArray() << missing;
-    }
-    void readOfARealFile()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QByteArray, content);
-        QFETCH(TailRead, expected);
-        if (kind == u"directory"_s) {
-            QVERIFY(QDir().mkdir(m_path));
-        } else {
-            QFile file(m_path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        }
-        const TailRead read = readLogTail(m_path, 300, 65536);
-        QVERIFY(QDir().rmdir(m_path) || QFile::remove(m_path));
-        QCOMPARE(read, expected);
     }
 };
 

@@ -17,7 +17,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<Tone>("tone");
 
-        QTest::newRow("plain") << u"Listening on 127.0.0.1:9020"_s << Tone::primary;
         QTest::newRow("error") << u"12:00 ERROR cannot open /dev/usb/lp0"_s << Tone::red;
         QTest::newRow("success") << u"PRINT_SUCCESS job 7"_s << Tone::green;
         QTest::newRow("health check") << u"Health check from 127.0.0.1"_s << Tone::green;
@@ -42,9 +41,7 @@ private Q_SLOTS:
 
         QTest::newRow("4.9 s") << qint64(4900) << u"just now"_s;
         QTest::newRow("5 s") << qint64(5000) << u"5s ago"_s;
-        QTest::newRow("59.9 s") << qint64(59900) << u"59s ago"_s;
         QTest::newRow("60 s") << qint64(60000) << u"1m ago"_s;
-        QTest::newRow("3599 s") << qint64(3599000) << u"59m ago"_s;
         QTest::newRow("3600 s") << qint64(3600000) << u"1h ago"_s;
         QTest::newRow("1000 h, no grouping") << qint64(1000) * 3600000 << u"1000h ago"_s;
         QTest::newRow("future") << qint64(-120000) << u"just now"_s;

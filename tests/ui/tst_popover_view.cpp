@@ -1,5 +1,4 @@
 #include "PanelRig.h"
-#include "ui/ElidedLabel.h"
 #include "ui/LineColouring.h"
 #include "ui/RefreshButton.h"
 #include "ui/Spinner.h"
@@ -91,7 +90,7 @@ private Q_SLOTS:
     }
 
     // Spinning while loading; a blank name is a printer; only the label slot shows its reverse
-    // flag; a long name is elided in the middle; an error replaces the rows.
+    // flag; an error replaces the rows.
     void connectionsCard()
     {
         PanelRig rig;
@@ -110,14 +109,6 @@ private Q_SLOTS:
         QWidget *label = find(view, u"slotRow-label"_s);
         QCOMPARE(visibleOf(*label, rowParts),
                  (QStringList{u"slotPrinterGlyph"_s, u"slotReverse"_s}));
-
-        QWidget *kitchen = find(view, u"slotRow-kitchen"_s);
-        auto *printer = find<ElidedLabel>(*kitchen, u"slotPrinter"_s);
-        QCOMPARE(printer->toolTip(), longName);
-        QTRY_VERIFY(printer->displayedText().contains(u'…'));
-        QVERIFY(printer->displayedText().startsWith(u"Start-"_s));
-        QVERIFY(printer->displayedText().endsWith(u"-End"_s));
-        QVERIFY(kitchen->geometry().right() < find(view, u"connectionsCard"_s)->width());
 
         rig.setConfig("[]");
         QVERIFY(rig.fetchAll());
@@ -151,11 +142,6 @@ private Q_SLOTS:
         QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
         QTRY_VERIFY(scroll->viewport()->rect().contains(
             QRect(name->mapTo(scroll->viewport(), QPoint()), name->size())));
-
-        rig.setPrinters(R"({"data":[]})");
-        QVERIFY(rig.fetchAll());
-        QCOMPARE(visibleOf(view, printerParts),
-                 (QStringList{u"printerAge"_s, u"printerPlaceholder"_s}));
     }
 
     // Spinning while loading; back at rest, nothing animates.
@@ -208,8 +194,8 @@ private Q_SLOTS:
                 find(view, u"revealButton"_s)->isEnabled());
     }
 
-    // Not moved when first shown; to the end when the line count changes; left where the user
-    // put it when a full log moves on.
+    // To the end when the line count changes; left where the user put it when a full log moves
+    // on.
     void scrollFollowsTheEndOnlyWhenTheLineCountChanges()
     {
         PanelRig rig;
@@ -219,9 +205,6 @@ private Q_SLOTS:
         PopoverView &view = rig.showView();
         auto *edit = find<QPlainTextEdit>(view, u"logLines"_s);
         QScrollBar *bar = edit->verticalScrollBar();
-        QTRY_VERIFY(bar->maximum() > 0);
-        QTest::qWait(250);
-        QCOMPARE(bar->value(), 0);
 
         rig.writeLog(numberedLines(299, 1), true);
         QVERIFY(nextLines(rig));

@@ -1,4 +1,6 @@
+#include "platform/macos/LaunchctlParsing.h"
 #include "platform/macos/LaunchdServiceControl.h"
+#include "platform/macos/RestartScript.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,10 +14,15 @@ namespace {
 
 const QByteArray printsPid412 = "printf '{\\n\\t\"Label\" = \"x\";\\n\\t\"PID\" = 412;\\n};\\n'\n";
 
+ProcessResult exited(const QByteArray &output, int status = 0)
+{
+    return {ProcessResult::End::exited, {}, status, output};
+}
+
 } // namespace
 
-// launchctl and osascript stand-ins: each records its arguments and its own pid.
-class LaunchdControlTest : public QObject
+// The launchctl parser; launchctl and osascript stand-ins record their arguments and own pid.
+class LaunchdTest : public QObject
 {
     Q_OBJECT
 
@@ -40,6 +47,51 @@ class LaunchdControlTest : public QObject
     }
 
 private Q_SLOTS:
+    void launchctlState_data()
+    {
+        QTest::addColumn<ProcessResult>("result");
+        QTest::addColumn<QString>("label");
+        const QString running = u"Running (pid 412)"_s;
+        const QString stopped = u"Stopped"_s;
+        const QString nonUtf8 = u"Unknown: non-utf8 launchctl output"_s;
+
+        QTest::newRow("loaded job without a process")
+            << exited("{\n\t\"Label\" = \"com.korvel.printer\";\n\t\"LastExitStatus\" = 0;\n};\n")
+            << stopped;
+        QTest::newRow("pid 0, then a usable line, CRLF")
+            << exited("\t\"PID\" = 0;\r\n\t\"PID\" = 77;\r\n") << u"Running (pid 77)"_s;
+        QTest::newRow("minus sign dropped") << exited("\t\"PID\" = -5;\n") << u"Running (pid 5)"_s;
+        QTest::newRow("no equals sign") << exited("\t\"PID\" 412;\n") << stopped;
+        QTest::newRow("20 digits") << exited("\t\"PID\" = 12345678901234567890;\n") << stopped;
+        QTest::newRow("Unicode spaces trimmed")
+            << exited(u"\u3000\u00a0\"PID\" = 412;\u2003\u00a0\n"_s.toUtf8()) << running;
+        QTest::newRow("line breaks not trimmed") << exited("\v\"PID\" = 412;\n") << stopped;
+        QTest::newRow("non-ASCII digits")
+            << exited(u"\"PID\" = \u0664\u0661\u0662;"_s.toUtf8()) << stopped;
+        QTest::newRow("non-zero exit, output not decoded")
+            << exited("\xff", 1) << u"Not installed"_s;
+        QTest::newRow("invalid UTF-8") << exited("\t\"PID\" = 412;\n\xff\n") << nonUtf8;
+        QTest::newRow("could not start")
+            << ProcessResult{ProcessResult::End::failedToStart, u"Permission denied"_s, 0, {}}
+            << u"Unknown: Permission denied"_s;
+        QTest::newRow("timed out") << ProcessResult{ProcessResult::End::timedOut, {}, 0, {}}
+                                   << u"Unknown: launchctl timed out"_s;
+    }
+
+    void launchctlState()
+    {
+        QFETCH(ProcessResult, result);
+        QFETCH(QString, label);
+        QCOMPARE(stateFromLaunchctlResult(result).label(), label);
+    }
+
+    // The restart's own script is checked byte for byte where osascript receives it.
+    void privilegedScriptEscapesQuotes()
+    {
+        QCOMPARE(privilegedShellScript(u"echo \"a\" \"b\""_s),
+                 u"do shell script \"echo \\\"a\\\" \\\"b\\\"\" with administrator privileges"_s);
+    }
+
     void query_data()
     {
         QTest::addColumn<QByteArray>("body");
@@ -83,5 +135,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(LaunchdControlTest)
-#include "tst_launchd_control.moc"
+QTEST_GUILESS_MAIN(LaunchdTest)
+#include "tst_launchd.moc"
