@@ -1,5 +1,6 @@
 #include "FakeNotifier.h"
 #include "PanelRig.h"
+#include "TestFiles.h"
 #include "app/AppDelegate.h"
 
 #include <QTest>
@@ -90,11 +91,7 @@ private Q_SLOTS:
     void openConfigStartsTheHelperUntilTheDelegateIsGone()
     {
         const QString helper = QDir(m_rig->dir.path()).filePath(u"config-helper"_s);
-        QFile script(helper);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho >> \"$0.runs\"\nexec cat >/dev/null\n");
-        script.close();
-        QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        QVERIFY(writeFile(helper, "#!/bin/sh\necho >> \"$0.runs\"\nexec cat >/dev/null\n", true));
         AppEnvironment environment = m_rig->environment;
         environment.configHelperPath = helper;
         auto delegate = launch(environment);
@@ -102,9 +99,7 @@ private Q_SLOTS:
         QTRY_VERIFY(delegate->configWindow().helperPid() != 0);
         delegate.reset();
         m_openConfig();
-        QFile runs(helper + u".runs"_s);
-        QVERIFY(runs.open(QIODevice::ReadOnly));
-        QCOMPARE(runs.readAll(), QByteArray("\n"));
+        QCOMPARE(readFile(helper + u".runs"_s), "\n");
     }
 };
 

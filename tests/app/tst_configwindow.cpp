@@ -1,5 +1,6 @@
 #include "AppFakes.h"
 #include "RecordingFakes.h"
+#include "TestFiles.h"
 #include "app/ConfigPageWindow.h"
 #include "app/ConfigWindowController.h"
 
@@ -39,10 +40,8 @@ class TestConfigWindow : public QObject
     // What the fake helper was started with and read, one entry per line.
     QStringList recorded() const
     {
-        QFile record(m_dir.filePath(u"helper.record"_s));
-        return record.open(QIODevice::ReadOnly)
-                   ? QString::fromUtf8(record.readAll()).split(u'\n', Qt::SkipEmptyParts)
-                   : QStringList();
+        return QString::fromUtf8(readFile(m_dir.filePath(u"helper.record"_s)))
+            .split(u'\n', Qt::SkipEmptyParts);
     }
 
 private Q_SLOTS:
@@ -74,13 +73,11 @@ private Q_SLOTS:
     void helperLifetime()
     {
         const QString helper = m_dir.filePath(u"helper"_s);
-        QFile script(helper);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho \"start $*\" >> \"$0.record\"\n"
-                     "while read -r line; do echo \"$line\" >> \"$0.record\"; done\n"
-                     "echo eof >> \"$0.record\"\n");
-        script.close();
-        QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        QVERIFY(writeFile(helper,
+                          "#!/bin/sh\necho \"start $*\" >> \"$0.record\"\n"
+                          "while read -r line; do echo \"$line\" >> \"$0.record\"; done\n"
+                          "echo eof >> \"$0.record\"\n",
+                          true));
         const QString start = u"start --url http://127.0.0.1:9020/"_s;
         auto prompts = std::make_shared<RecordingPrompts>();
         auto controller = std::make_unique<ConfigWindowController>(helper, prompts, pageUrl);

@@ -1,4 +1,5 @@
 #include "RecordingFakes.h"
+#include "TestFiles.h"
 #include "log/LogTailer.h"
 
 #include <QDir>
@@ -15,19 +16,6 @@ using namespace std::chrono_literals;
 
 // Reads come this often here, so that a test sees several within a short wait.
 constexpr auto readInterval = 50ms;
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -113,7 +101,7 @@ private Q_SLOTS:
         QCOMPARE(m_prompts->warnings,
                  failure.isEmpty() ? QStringList() : QStringList{u"Export failed: "_s + failure});
         QCOMPARE(QFileInfo(m_target).dir().entryList(QDir::Files), QStringList{u"old.log"_s});
-        QCOMPARE(contents(m_target), failure.isEmpty() ? "in xong\n"_ba : "mine"_ba);
+        QCOMPARE(readFile(m_target), failure.isEmpty() ? "in xong\n"_ba : "mine"_ba);
     }
 
     // The daemon keeps writing to the file it has open, so a replaced log would lose the rest.
@@ -133,7 +121,7 @@ private Q_SLOTS:
             QVERIFY(m_prompts->warnings.first().startsWith(u"Export failed: "_s));
             daemon.write("more\n");
             daemon.close();
-            QCOMPARE(contents(log), "in xong\nmore\n"_ba);
+            QCOMPARE(readFile(log), "in xong\nmore\n"_ba);
             writeFile(log, "in xong\n");
         }
     }
@@ -162,7 +150,7 @@ private Q_SLOTS:
         } while (first != second);
         QVERIFY(first);
         QCOMPARE(QFileInfo(*first).path(), m_desktop->share.path);
-        QCOMPARE(contents(*second), "newer\n"_ba);
+        QCOMPARE(readFile(*second), "newer\n"_ba);
         QCOMPARE(QDir(m_desktop->share.path).entryList(QDir::Files).size(), 1);
     }
 

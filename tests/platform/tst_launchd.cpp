@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "platform/macos/LaunchctlParsing.h"
 #include "platform/macos/LaunchdServiceControl.h"
 #include "platform/macos/RestartScript.h"
@@ -30,21 +31,17 @@ class LaunchdTest : public QObject
 
     QString fake(const QString &name, const QByteArray &body)
     {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write("#!/bin/sh\necho $$ > '" + m_dir.filePath(u"pid"_s).toUtf8() +
-                       "'\nprintf '%s\\n' \"$@\" > '" + m_dir.filePath(u"args"_s).toUtf8() + "'\n" +
-                       body) < 0)
+        const QString path = m_dir.filePath(name);
+        if (!writeFile(path,
+                       "#!/bin/sh\necho $$ > '" + m_dir.filePath(u"pid"_s).toUtf8() +
+                           "'\nprintf '%s\\n' \"$@\" > '" + m_dir.filePath(u"args"_s).toUtf8() +
+                           "'\n" + body,
+                       true))
             qFatal("cannot write a fake");
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return file.fileName();
+        return path;
     }
 
-    QByteArray read(const QString &name) const
-    {
-        QFile file(m_dir.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray read(const QString &name) const { return readFile(m_dir.filePath(name)); }
 
 private Q_SLOTS:
     void launchctlState_data()

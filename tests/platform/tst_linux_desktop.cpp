@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
 
@@ -13,19 +14,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool writeFile(const QString &path, const QByteArray &content, int ageHours = 0)
+bool writeAged(const QString &path, int ageHours)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
-           file.flush() &&
+    return file.open(QIODevice::WriteOnly) &&
            file.setFileTime(QDateTime::currentDateTime().addSecs(-ageHours * 3600),
                             QFileDevice::FileModificationTime);
-}
-
-QString readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 PreparedDirectory shareDirectoryIn(const QString &cache)
@@ -85,9 +79,9 @@ private Q_SLOTS:
     {
         QTemporaryDir cache;
         const QString share = shareDirectoryIn(cache.path()).path;
-        QVERIFY(writeFile(share + u"/KorvelPrinter-20260101-090000.log"_s, "old", 25));
-        QVERIFY(writeFile(share + u"/KorvelPrinter-20260102-080000.log"_s, "recent", 23));
-        QVERIFY(writeFile(share + u"/notes.log"_s, "the user's", 25));
+        QVERIFY(writeAged(share + u"/KorvelPrinter-20260101-090000.log"_s, 25));
+        QVERIFY(writeAged(share + u"/KorvelPrinter-20260102-080000.log"_s, 23));
+        QVERIFY(writeAged(share + u"/notes.log"_s, 25));
         QCOMPARE(shareDirectoryIn(cache.path()).path, share);
         QCOMPARE(QDir(share).entryList(QDir::Files),
                  (QStringList{u"KorvelPrinter-20260102-080000.log"_s, u"notes.log"_s}));
@@ -106,12 +100,11 @@ private Q_SLOTS:
         QFETCH(QString, argument);
         QTemporaryDir dir;
         const QString helper = dir.filePath(u"xdg-open"_s);
-        QVERIFY(writeFile(helper, "#!/bin/sh\nprintf '%s' \"$*\" > \"$0.args\"\n"));
-        QVERIFY(QFile::setPermissions(helper, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(writeFile(helper, "#!/bin/sh\nprintf '%s' \"$*\" > \"$0.args\"\n", true));
         LinuxDesktopIntegration desktop({helper, u"org.korvel.test.NoFileManager"_s});
         const QString log = u"/var/log/korvel printer/KorvelPrinter.log"_s;
         reveal ? desktop.revealInFileBrowser(log) : desktop.openInLogViewer(log);
-        QTRY_COMPARE(readFile(helper + u".args"_s), argument);
+        QTRY_COMPARE(QString::fromUtf8(readFile(helper + u".args"_s)), argument);
     }
 
     void copyFilePastesInFileManagers()
