@@ -46,8 +46,9 @@ int main(int argc, char **argv)
                      QString::number(i));
     rig.writeLog(lines);
     rig.server.setResponse(u"/health"_s, {200, "{}"});
-    rig.setPrinters(R"({"success":true,"data":["EPSON TM-T82"]})");
-    rig.setConfig(R"({"data":{"printers":{"label":{"printer_name":"Zebra"}}}})");
+    rig.server.setResponse(u"/printers"_s, {200, R"({"success":true,"data":["EPSON TM-T82"]})"});
+    rig.server.setResponse(u"/config"_s,
+                           {200, R"({"data":{"printers":{"label":{"printer_name":"Zebra"}}}})"});
     rig.showView();
 
     PaintCounter counter;

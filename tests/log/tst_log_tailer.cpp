@@ -9,15 +9,7 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
 using namespace std::chrono_literals;
-
-// Reads come this often here, so that a test sees several within a short wait.
-constexpr auto readInterval = 50ms;
-
-} // namespace
 
 class LogTailerTest : public QObject
 {
@@ -29,10 +21,10 @@ class LogTailerTest : public QObject
     std::shared_ptr<RecordingPrompts> m_prompts;
     std::unique_ptr<LogTailer> m_tailer;
 
+    // Reads every 50 ms, so that a test sees several within a short wait.
     void makeTailer(const QString &logPath)
     {
-        m_tailer =
-            std::make_unique<LogTailer>(logPath, 300, 65536, m_desktop, m_prompts, readInterval);
+        m_tailer = std::make_unique<LogTailer>(logPath, 300, 65536, m_desktop, m_prompts, 50ms);
     }
 
     // Answers the export's dialog with `chosen`; says what the completion got.

@@ -4,6 +4,7 @@ Xvfb and trayer, and purges it again. Not as root, or when already installed, ex
 
 import argparse
 import os
+import socket
 import subprocess
 import sys
 import time
@@ -36,7 +37,10 @@ def blue_share(pixels):  # the icon is mostly blue; the "KP" fallback is grey te
 def run_installed_app(args, session):
     session.start_display()
     session.start_xembed_tray()
-    session.start_simulator(args.sim, 9020)
+    try:  # scripts/run's simulator may be up already; the app is as happy with it
+        socket.create_connection(("127.0.0.1", 9020), 1).close()
+    except OSError:
+        session.start_simulator(args.sim, 9020)
     session.start("app", ["/usr/bin/korvel-printer"], cwd="/")
     icon = wait_for("the tray icon", lambda: session.tray_icon("korvel-printer"), 15)
     time.sleep(1)  # the first paint

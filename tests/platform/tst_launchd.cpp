@@ -96,8 +96,6 @@ private Q_SLOTS:
         QTest::newRow("unknown label")
             << QByteArray("echo 'Could not find service' >&2\nexit 113\n") << u"Not installed"_s;
         // Far more than a pipe holds.
-        QTest::newRow("flood on stderr")
-            << "head -c 4000000 /dev/zero >&2\n" + printsPid412 << u"Running (pid 412)"_s;
         QTest::newRow("flood on stdout")
             << "head -c 4000000 /dev/zero | tr '\\0' x\n" + printsPid412 << u"Running (pid 412)"_s;
         QTest::newRow("hangs") << QByteArray("exec sleep 60\n")

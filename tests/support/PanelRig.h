@@ -22,11 +22,6 @@ T *find(QWidget &root, const QString &name)
     return child;
 }
 
-inline QString textOf(QWidget &root, const QString &name)
-{
-    return find<QLabel>(root, name)->text();
-}
-
 // Those of `names` whose widgets are visible, in the given order.
 QStringList visibleOf(QWidget &root, const QStringList &names);
 
@@ -39,14 +34,6 @@ public:
     PanelRig();
     ~PanelRig();
 
-    void setPrinters(const QByteArray &body)
-    {
-        server.setResponse(QStringLiteral("/printers"), {200, body});
-    }
-    void setConfig(const QByteArray &body)
-    {
-        server.setResponse(QStringLiteral("/config"), {200, body});
-    }
     void writeLog(const QStringList &lines, bool append = false);
     QString logPath() const { return environment.logPath; }
 

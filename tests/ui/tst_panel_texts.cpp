@@ -60,7 +60,6 @@ private Q_SLOTS:
         // Only the label slot, spelt exactly so, shows its reverse flag.
         QVERIFY(PanelTexts::showsReverseMarker({u"label"_s, {}, {}, true}));
         QVERIFY(!PanelTexts::showsReverseMarker({u"Label"_s, {}, {}, true}));
-        QVERIFY(!PanelTexts::showsReverseMarker({u"kitchen"_s, {}, {}, true}));
         // Placeholders in the data are not expanded again.
         QCOMPARE(PanelTexts::configErrorText(u"%1 %2"_s), u"Không đọc được cấu hình: %1 %2"_s);
         // Rich text: markup in the text is escaped, an unpaired backtick kept as it is.
