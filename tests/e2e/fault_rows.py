@@ -157,7 +157,8 @@ def daemon_rows(r):
                 and s["panel"].get("printerError")
                 == "Could not fetch printers: " + s["printersError"]
                 and s["panel"].get("configError")
-                == "Không đọc được cấu hình: " + s["configError"])
+                == "Không đọc được cấu hình: " + s["configError"]
+                and s["panel"].get("healthLabel") == "Health endpoint not reachable")
 
     def broken(scenario, killed=False):
         def run():
