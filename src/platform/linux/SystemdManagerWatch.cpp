@@ -5,7 +5,6 @@
 
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QDBusVariant>
 
 using namespace Qt::StringLiterals;
 
@@ -20,11 +19,6 @@ const QString serviceInterface = SystemdNames::serviceInterface;
 using SystemdNames::callTimeoutMs;
 // Our own LoadUnit makes the manager announce a unit it had unloaded; that UnitNew is no news.
 constexpr qint64 ownLoadEchoMs = 1000;
-
-QVariant valueOf(const QDBusMessage &reply)
-{
-    return reply.arguments().constFirst().value<QDBusVariant>().variant();
-}
 
 } // namespace
 
@@ -70,7 +64,7 @@ void SystemdManagerWatch::ask()
                       if (auto failure = unitCallFailure(loadState, {}))
                           return setAnswer(*failure);
                       const UnitAnswer answer{
-                          UnitAnswer::Kind::unit, valueOf(loadState).toString(), 0, {}};
+                          UnitAnswer::Kind::unit, propertyValue(loadState).toString(), 0, {}};
                       if (answer.loadState == "loaded"_L1)
                           askMainPid(answer);
                       else
@@ -85,7 +79,7 @@ void SystemdManagerWatch::askMainPid(UnitAnswer answer)
          [this, answer](const QDBusMessage &mainPid) mutable {
              if (auto failure = unitCallFailure(mainPid, {}))
                  return setAnswer(*failure);
-             answer.mainPid = valueOf(mainPid).toLongLong();
+             answer.mainPid = propertyValue(mainPid).toLongLong();
              setAnswer(answer);
          });
 }

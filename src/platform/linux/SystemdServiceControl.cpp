@@ -32,11 +32,6 @@ QDBusMessage getProperty(const QDBusConnection &bus, const QString &path, const 
     return bus.call(get, QDBus::Block, callTimeoutMs);
 }
 
-QVariant valueOf(const QDBusMessage &reply)
-{
-    return reply.arguments().constFirst().value<QDBusVariant>().variant();
-}
-
 // LoadUnit, then the unit's LoadState and, once loaded, the service's MainPID.
 UnitAnswer askManager(const QDBusConnection &bus)
 {
@@ -54,7 +49,7 @@ UnitAnswer askManager(const QDBusConnection &bus)
         getProperty(bus, unitPath, SystemdNames::unitInterface, u"LoadState"_s);
     if (auto failure = unitCallFailure(loadState, bus.lastError().message()))
         return *failure;
-    UnitAnswer answer{UnitAnswer::Kind::unit, valueOf(loadState).toString(), 0, {}};
+    UnitAnswer answer{UnitAnswer::Kind::unit, propertyValue(loadState).toString(), 0, {}};
     if (answer.loadState != "loaded"_L1)
         return answer;
 
@@ -62,7 +57,7 @@ UnitAnswer askManager(const QDBusConnection &bus)
         getProperty(bus, unitPath, SystemdNames::serviceInterface, u"MainPID"_s);
     if (auto failure = unitCallFailure(mainPid, bus.lastError().message()))
         return *failure;
-    answer.mainPid = valueOf(mainPid).toLongLong();
+    answer.mainPid = propertyValue(mainPid).toLongLong();
     return answer;
 }
 
@@ -102,4 +97,9 @@ void SystemdServiceControl::restart()
     call.setInteractiveAuthorizationAllowed(true);
     // Accepted, denied or cancelled: the check that follows shows what happened.
     bus.call(call, QDBus::Block, restartTimeoutMs);
+}
+
+QVariant propertyValue(const QDBusMessage &reply)
+{
+    return reply.arguments().constFirst().value<QDBusVariant>().variant();
 }

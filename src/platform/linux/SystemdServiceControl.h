@@ -35,3 +35,6 @@ private:
 // answer; any other error (no such name on the bus, access denied, no bus) is a manager we cannot
 // ask, with `busError` for a reply that is neither answer nor error.
 std::optional<UnitAnswer> unitCallFailure(const QDBusMessage &reply, const QString &busError);
+
+// The property in the reply to a Properties.Get that `unitCallFailure` found to be an answer.
+QVariant propertyValue(const QDBusMessage &reply);
