@@ -10,7 +10,7 @@ import sys
 import time
 import urllib.request
 
-from harness import App, check, main, wait_for, window_rect
+from harness import App, check, lines_of, main, wait_for, window_rect
 
 CONFIG_TITLE = "Korvel Printer — Cấu hình"
 # Mesa's drivers and the browser engine belong in the configuration helper, never in the app.
@@ -52,15 +52,8 @@ def start_service_manager(session, fake, pid):
     """The fake systemd manager on a private bus: its address and a reader of the calls it got."""
     address = session.start_bus()
     record = os.path.join(session.work, "systemd-calls")
-    session.start("systemd", [fake, "--address", address, "--record", record,
-                              "--main-pid", str(pid)])
-    wait_for("the fake systemd manager", lambda: "ready" in session.log_tail("systemd"), 10)
-
-    def calls():
-        with open(record) as lines:
-            return lines.read().splitlines()
-
-    return address, calls
+    session.start_fake_systemd(fake, address, record, "--main-pid", str(pid))
+    return address, lambda: lines_of(record)
 
 
 def set_unit(session, bus, active_state, pid):

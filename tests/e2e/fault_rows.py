@@ -12,7 +12,7 @@ import sys
 import time
 import urllib.request
 
-from harness import App, Failure, main, wait_for
+from harness import App, Failure, lines_of, main, wait_for
 
 RUNNING = "Running (pid 412)"
 MiB = 1024 * 1024
@@ -53,14 +53,11 @@ class Rows:
         if self.manager:
             self.session.stop(self.manager)
         self.flags = flags
-        name = f"systemd-{len(self.session.processes)}"
-        self.manager = self.session.start(name, self.run_as + [
-            self.args.fake_systemd, "--address", self.bus, "--record", self.record, *flags])
-        wait_for("the fake systemd manager", lambda: "ready" in self.session.log_tail(name), 10)
+        self.manager = self.session.start_fake_systemd(
+            self.args.fake_systemd, self.bus, self.record, *flags, run_as=self.run_as)
 
     def calls(self):
-        with open(self.record) as lines:
-            return lines.read().splitlines()
+        return lines_of(self.record)
 
     def write_log(self, lines):
         with open(self.log + ".new", "w") as handle:

@@ -34,6 +34,11 @@ def wait_for(what, probe, timeout):
     raise Failure(f"timed out after {timeout:g} s waiting for {what} (last: {last!r:.300})")
 
 
+def lines_of(path):
+    with open(path) as lines:
+        return lines.read().splitlines()
+
+
 def window_rect(line):
     """x, y, width, height of a window line of `xwininfo -tree`, or None while it is tiny."""
     match = re.search(r"(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$", line)
@@ -119,6 +124,13 @@ class Session:
         self.start("bus", [*run_as, "dbus-daemon", "--session", "--nofork", "--print-address"])
         return wait_for("the bus", lambda: next((line for line in self.log_tail("bus").splitlines()
                                                  if line.startswith("unix:")), None), 10)
+
+    def start_fake_systemd(self, fake, bus, record, *flags, run_as=()):
+        """The fake systemd manager on `bus` once it owns its name; it records its calls."""
+        name = f"systemd-{len(self.processes)}"
+        process = self.start(name, [*run_as, fake, "--address", bus, "--record", record, *flags])
+        wait_for("the fake systemd manager", lambda: "ready" in self.log_tail(name), 10)
+        return process
 
     def start_simulator(self, simulator, port=0, *options):
         name = f"sim-{len(self.processes)}"

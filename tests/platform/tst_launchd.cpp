@@ -3,7 +3,6 @@
 #include "platform/macos/LaunchdServiceControl.h"
 #include "platform/macos/RestartScript.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "platform/linux/SystemdServiceControl.h"
 #include "platform/linux/SystemdUnitWatcher.h"
 
@@ -62,10 +63,7 @@ public:
     QString recordPath() const { return m_dir.filePath(u"calls"_s); }
     QStringList calls() const
     {
-        QFile record(recordPath());
-        return record.open(QIODevice::ReadOnly)
-                   ? QString::fromUtf8(record.readAll()).split(u'\n', Qt::SkipEmptyParts)
-                   : QStringList();
+        return QString::fromUtf8(readFile(recordPath())).split(u'\n', Qt::SkipEmptyParts);
     }
 
     QString address;
