@@ -101,6 +101,18 @@
         <source>Could not prepare log for sharing: </source>
         <translation>Không chuẩn bị được nhật ký để chia sẻ: </translation>
     </message>
+    <message>
+        <source>No permission to read the log file: </source>
+        <translation>Không có quyền đọc tệp nhật ký: </translation>
+    </message>
+    <message>
+        <source>The log path is a folder: </source>
+        <translation>Đường dẫn nhật ký là một thư mục: </translation>
+    </message>
+    <message>
+        <source>The log path is not a regular file: </source>
+        <translation>Đường dẫn nhật ký không phải là tệp thường: </translation>
+    </message>
 </context>
 <context>
     <name>LogView</name>

@@ -1,9 +1,13 @@
 #include "app/SingleInstance.h"
 
+#include "core/PreparedDirectory.h"
+#include "platform/PeerUid.h"
+
 #include <QDir>
 #include <QLocalSocket>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <optional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -13,12 +17,34 @@ namespace {
 const QByteArray openRequest = "open\n";
 constexpr int connectWaitMs = 1000;
 
+bool isOurs(const QLocalSocket &socket)
+{
+    return peerUid(socket.socketDescriptor()) == uint(::geteuid());
+}
+
+// A directory that only this user can enter: the runtime directory when it is ours, else one of
+// our own in the cache. Never /tmp, where another user could answer in our place.
+std::optional<QString> privateSocketDirectory()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateDirectory(runtime))
+        return runtime;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const PreparedDirectory own =
+        preparePrivateDirectory(QDir(cache).filePath(u"korvel-printer"_s), u"instance"_s);
+    if (own.ok())
+        return own.path;
+    qWarning("Korvel Printer: no private directory for the instance socket: %s",
+             qUtf8Printable(own.error));
+    return std::nullopt;
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent)
     : QObject(parent)
     , m_name(name)
-    , m_lock(name + ".lock"_L1)
+    , m_lock(name.isEmpty() ? QString() : name + ".lock"_L1)
 {
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);
@@ -29,9 +55,8 @@ QString SingleInstance::standardName()
     QString display = qEnvironmentVariable("DISPLAY");
     if (display.isEmpty())
         display = qEnvironmentVariable("WAYLAND_DISPLAY");
-    // The runtime directory is the user's own, so no other user can stand in for the instance.
-    return socketName(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), ::getuid(),
-                      display);
+    const std::optional<QString> directory = privateSocketDirectory();
+    return directory ? socketName(*directory, ::getuid(), display) : QString();
 }
 
 QString SingleInstance::socketName(const QString &directory, uint uid, const QString &display)
@@ -44,11 +69,13 @@ QString SingleInstance::socketName(const QString &directory, uint uid, const QSt
 
 bool SingleInstance::handOver()
 {
+    if (m_name.isEmpty())
+        return false;
     // Two starts at once (autostart twice) take turns, so only one of them ends up listening.
     m_lock.lock();
     QLocalSocket socket;
     socket.connectToServer(m_name);
-    if (socket.waitForConnected(connectWaitMs)) {
+    if (socket.waitForConnected(connectWaitMs) && isOurs(socket)) {
         socket.write(openRequest);
         socket.waitForBytesWritten(connectWaitMs);
         socket.disconnectFromServer();
@@ -68,6 +95,10 @@ void SingleInstance::accept()
 {
     while (QLocalSocket *socket = m_server.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!isOurs(*socket)) {
+            socket->abort();
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (socket->canReadLine() && socket->readLine() == openRequest)
                 Q_EMIT activationRequested();

@@ -12,11 +12,13 @@ class SingleInstance : public QObject
     Q_OBJECT
 
 public:
-    // `name` is the local socket's path; the lock file sits next to it.
+    // `name` is the local socket's path; the lock file sits next to it. Without a name every
+    // start runs on its own.
     explicit SingleInstance(const QString &name, QObject *parent = nullptr);
 
-    // The socket for this user's session: in the user's runtime directory, named after the uid
-    // and the display (DISPLAY, else WAYLAND_DISPLAY).
+    // The socket for this user's session, in a directory only this user can enter, named after
+    // the uid and the display (DISPLAY, else WAYLAND_DISPLAY); empty when there is no such
+    // directory.
     static QString standardName();
     // `display` reduced to characters that are safe in a file name.
     static QString socketName(const QString &directory, uint uid, const QString &display);

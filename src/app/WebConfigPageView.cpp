@@ -1,16 +1,17 @@
 #include "app/WebConfigPageView.h"
 
-#include <QWebEnginePage>
+#include "app/DaemonOnlyPage.h"
+
 #include <QWebEngineProfile>
 
 using namespace Qt::StringLiterals;
 
-WebConfigPageView::WebConfigPageView()
+WebConfigPageView::WebConfigPageView(const QUrl &daemon)
 {
     setObjectName(u"configPage"_s);
     // A profile must outlive its pages: as the page's child it goes after it.
     auto *profile = new QWebEngineProfile;
-    auto *page = new QWebEnginePage(profile, this);
+    auto *page = new DaemonOnlyPage(daemon, profile, this);
     profile->setParent(page);
     setPage(page);
 }

@@ -4,14 +4,14 @@
 
 #include <QWebEngineView>
 
-// The configuration page in a browser engine view, on a private profile: the helper keeps no
-// cookies, cache or history on disk.
+// The configuration page in a browser engine view, on a private profile (the helper keeps no
+// cookies, cache or history on disk) that never leaves the daemon's origin.
 class WebConfigPageView : public QWebEngineView, public ConfigPageView
 {
     Q_OBJECT
 
 public:
-    WebConfigPageView();
+    explicit WebConfigPageView(const QUrl &daemon);
 
     QWidget *widget() override { return this; }
     void load(const QUrl &url) override { QWebEngineView::load(url); }

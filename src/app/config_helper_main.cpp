@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    ConfigPageWindow window(std::make_unique<WebConfigPageView>(), url,
+    ConfigPageWindow window(std::make_unique<WebConfigPageView>(url), url,
                             QByteArray::fromBase64(parser.value(geometryOption).toLatin1()));
     QObject::connect(&window, &ConfigPageWindow::closed, &app, [](const QByteArray &geometry) {
         std::printf("geometry %s\n", geometry.toBase64().constData());

@@ -46,3 +46,12 @@ PreparedDirectory preparePrivateDirectory(const QString &parent, const QString &
         return failure(path, errnoText());
     return {path, {}};
 }
+
+bool isPrivateDirectory(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 0077) == 0;
+}

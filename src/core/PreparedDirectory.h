@@ -15,3 +15,6 @@ struct PreparedDirectory
 // An existing entry is used only when it is a real directory owned by this user, never a symlink,
 // so nobody else can watch or swap what is put into it.
 PreparedDirectory preparePrivateDirectory(const QString &parent, const QString &name);
+
+// Whether `path` is a real directory (not a symlink) of this user that nobody else can enter.
+bool isPrivateDirectory(const QString &path);

@@ -3,6 +3,7 @@
 #include "core/Dispatch.h"
 
 #include <QNetworkProxy>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -68,6 +69,8 @@ void DaemonFetch::start(const QUrl &url, Handler onAnswer)
     m_task = reply;
     const auto body = std::make_shared<QByteArray>();
     limitBody(reply, body);
+    QTimer::singleShot(wholeRequestTimeoutMs, reply,
+                       [reply] { abortOwn(reply, OwnAbort::tooLong); });
     QObject::connect(reply, &QNetworkReply::finished, m_owner,
                      [reply, body, owner = m_owner, onAnswer = std::move(onAnswer)] {
                          const DaemonAnswer answer = readAnswer(reply, std::move(*body));

@@ -9,6 +9,9 @@ QNetworkRequest daemonRequest(const QUrl &url)
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // A redirect could hand another origin's answer to us as the daemon's: a 3xx is the answer.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
     return request;
 }
 
@@ -25,6 +28,8 @@ DaemonAnswer classifyReply(QNetworkReply::NetworkError error, bool hasHttpStatus
         return {DaemonAnswer::Kind::cancelled, {}, {}};
     if (abort == OwnAbort::bodyTooLarge)
         return {DaemonAnswer::Kind::body, {}, std::nullopt};
+    if (abort == OwnAbort::tooLong)
+        return {DaemonAnswer::Kind::failed, timedOutText, {}};
     // Qt's transfer timeout, even one that struck after the status line.
     if (error == QNetworkReply::OperationCanceledError)
         return {DaemonAnswer::Kind::failed, timedOutText, {}};

@@ -21,7 +21,7 @@ struct DaemonAnswer
     std::optional<QByteArray> body;
 };
 
-// GET with a 3 s transfer timeout that never reads or fills a cache.
+// GET with a 3 s transfer timeout that never reads or fills a cache nor follows a redirect.
 QNetworkRequest daemonRequest(const QUrl &url);
 
 // The endpoint as a URL, or `fallback` when the text is not a usable URL.
@@ -33,9 +33,13 @@ inline const QString timedOutText = QStringLiteral("The request timed out.");
 // the main thread.
 inline constexpr qint64 maxBodyBytes = 4 * 1024 * 1024;
 
+// The transfer timeout only bounds silence; this bounds the whole request, so an answer that
+// trickles in cannot hold the spinner.
+inline constexpr int wholeRequestTimeoutMs = 10000;
+
 // Why we aborted a reply ourselves, if we did. Qt reports our abort and its own transfer timeout
 // with the same error code, so the reply has to carry this mark.
-enum class OwnAbort { none, cancelled, bodyTooLarge };
+enum class OwnAbort { none, cancelled, bodyTooLarge, tooLong };
 
 // Any reply with an HTTP status carries a body the daemon meant to be read, whatever the status.
 DaemonAnswer classifyReply(QNetworkReply::NetworkError error, bool hasHttpStatus, OwnAbort abort,

@@ -7,8 +7,8 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QTimer>
-#include <atomic>
 #include <chrono>
+#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -30,16 +30,25 @@ bool probeHealthEndpoint(const QUrl &url)
     // The daemon is on loopback: its traffic never goes through a proxy.
     network.setProxy(QNetworkProxy::NoProxy);
     QEventLoop loop;
-    // Written by the reply's handler, read after the wait.
-    std::atomic_bool healthy = false;
+    std::optional<bool> healthy;
     QNetworkReply *reply = network.get(request);
+    // The status line is all we want: whatever body follows is never buffered.
+    reply->setReadBufferSize(1);
+    const auto settle = [&] {
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (!healthy && status.isValid()) {
+            healthy = status.toInt() == 200;
+            loop.quit();
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, settle);
     QObject::connect(reply, &QNetworkReply::finished, &loop, [&] {
-        healthy = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
+        settle();
         loop.quit();
     });
     QTimer::singleShot(healthWait, &loop, &QEventLoop::quit);
     loop.exec();
-    // A reply still running here is aborted with `network` as the function returns; its answer
-    // would be ignored anyway, and this pool thread has no event loop to deliver it later.
-    return healthy;
+    // A reply still running here is aborted with `network` as the function returns; this pool
+    // thread has no event loop to deliver the rest of it later.
+    return healthy.value_or(false);
 }

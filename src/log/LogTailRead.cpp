@@ -2,7 +2,9 @@
 
 #include "log/LogWindow.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,19 +13,38 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Opens `path` only if it is a regular file. A FIFO or a device at the log path would block the
-// main thread on open or read, so it counts as a file that cannot be opened.
-bool openRegularFile(const QString &path, QFile &file)
+// Why the log could not be opened, in the user's words.
+QString openFailure(const QString &path, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return u"Log file not found: "_s + path;
+    case EACCES:
+    case EPERM:
+        return QCoreApplication::translate("LogTailer", "No permission to read the log file: ") +
+               path;
+    case EISDIR:
+        return QCoreApplication::translate("LogTailer", "The log path is a folder: ") + path;
+    default:
+        return QCoreApplication::translate("LogTailer", "The log path is not a regular file: ") +
+               path;
+    }
+}
+
+// Opens `path` only if it is a regular file; otherwise the errno-style reason. A FIFO or a device
+// at the log path would block the main thread on open or read, so it is refused unopened.
+int openRegularFile(const QString &path, QFile &file)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return errno;
     struct stat status = {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
-        return false;
+        return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
     }
-    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? 0 : EBADF;
 }
 
 } // namespace
@@ -31,8 +52,8 @@ bool openRegularFile(const QString &path, QFile &file)
 TailRead readLogTail(const QString &path, qint64 maxLines, qint64 windowBytes)
 {
     QFile file;
-    if (!openRegularFile(path, file))
-        return {QStringList{}, u"Log file not found: "_s + path};
+    if (const int error = openRegularFile(path, file))
+        return {QStringList{}, openFailure(path, error)};
 
     const qint64 start = tailWindowStart(file.size(), windowBytes);
     if (!file.seek(start))

@@ -30,5 +30,9 @@ QString revealLogLabel();
 using TrayMessage = std::function<void(const QString &title, const QString &body)>;
 std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage);
 
+// Where no session bus runs, keeps the bus library from starting one of its own (and creating
+// ~/.dbus): features that need the session bus then do without. Call before anything uses it.
+void forbidSessionBusAutolaunch();
+
 // Hands memory the allocator keeps after a one-off burst back to the system.
 void releaseFreedMemory();

@@ -1,6 +1,7 @@
 #include "AppFakes.h"
 #include "RecordingFakes.h"
 #include "TestFiles.h"
+#include "app/ConfigNavigation.h"
 #include "app/ConfigPageWindow.h"
 #include "app/ConfigWindowController.h"
 
@@ -94,6 +95,32 @@ private Q_SLOTS:
         controller.reset();
         QCOMPARE(recorded().last(), u"eof"_s);
         QVERIFY(prompts->warnings.isEmpty());
+    }
+
+    // The window is titled as ours and has no address bar: only the daemon's origin loads in it.
+    void navigationStaysOnTheDaemon_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("mainFrame");
+        QTest::addColumn<ConfigNavigation>("expected");
+        const auto load = ConfigNavigation::load;
+        const auto browser = ConfigNavigation::openInBrowser;
+        const auto refuse = ConfigNavigation::refuse;
+        QTest::newRow("daemon page") << u"http://127.0.0.1:9020/?saved=1"_s << true << load;
+        QTest::newRow("other port") << u"http://127.0.0.1:9021/"_s << true << browser;
+        QTest::newRow("other host, same port") << u"http://evil.example:9020/"_s << true << browser;
+        QTest::newRow("https of the same host") << u"https://127.0.0.1:9020/"_s << true << browser;
+        QTest::newRow("other origin in a frame") << u"http://evil.example/"_s << false << refuse;
+        QTest::newRow("file") << u"file:///etc/passwd"_s << true << refuse;
+        QTest::newRow("script") << u"javascript:alert(1)"_s << true << refuse;
+    }
+
+    void navigationStaysOnTheDaemon()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, mainFrame);
+        QFETCH(ConfigNavigation, expected);
+        QCOMPARE(configNavigation(QUrl(target), pageUrl, mainFrame), expected);
     }
 
     void helperThatCannotStartIsReportedEachTime()

@@ -8,6 +8,7 @@ import json
 import os
 import re
 import signal
+import socket
 import sys
 import time
 import urllib.request
@@ -112,7 +113,8 @@ class Rows:
         self.ask("refresh")
         return self.until("recovery", self.healthy, timeout)
 
-    def row(self, name, breaks, what, predicate, poll=SERVICE_POLL, fix=None):
+    def row(self, name, breaks, what, predicate, poll=SERVICE_POLL, fix=None,
+            memory_kib=MEMORY_LIMIT_KIB):
         # fix() puts back what mend() does not know of.
         self.ask("reset")
         base = self.ask()
@@ -126,7 +128,7 @@ class Rows:
             stall, growth = after["longestStallMs"], after["peakRssKiB"] - base["peakRssKiB"]
             if stall > STALL_LIMIT_MS:
                 raise Failure(f"the event loop stalled for {stall} ms")
-            if growth > MEMORY_LIMIT_KIB:
+            if growth > memory_kib:
                 raise Failure(f"peak memory grew by {growth // 1024} MiB")
             print(f"PASS {name}: stall {stall} ms, peak RSS +{max(growth, 0) // 1024} MiB; "
                   f"shown in {shown:.1f} s, recovered in {recovered:.1f} s", flush=True)
@@ -179,12 +181,28 @@ def daemon_rows(r):
           and s["configError"] == "Invalid response from /config")
     r.row("daemon resets the connection", broken("reset"),
           "a transport error and the API unreachable", transport_error)
+    # One byte every 2 s never trips the idle timeout; the whole request is bounded.
+    r.row("daemon trickles its answers", broken("trickle&delay=2"), "both requests timing out",
+          lambda s: s["printersError"] == timed_out and s["configError"] == timed_out, 12)
+
+    def flooded():
+        r.get("/__sim/scenario?name=health-flood")
+        time.sleep(4 * 3)  # four probes
+
+    r.row("health answers an endless body", flooded, "the API still reachable",
+          lambda s: s["apiReachable"], memory_kib=16 * 1024)
+    other = f"sim-{len(r.session.processes)}"
+    _, other_port = r.session.start_simulator(r.args.sim)
+    r.row("daemon redirects to another origin",
+          broken(f"redirect&to=http://127.0.0.1:{other_port}"),
+          "the redirect read as the daemon's answer, the other origin never asked",
+          lambda s: invalid(s) and "GET /" not in r.session.log_tail(other, 1000))
 
 
 def log_rows(r):
-    not_found = lambda s: (s["fileError"] == "Log file not found: " + r.log
-                           and s["logLineCount"] == 0
-                           and s["panel"].get("logError") == s["fileError"])
+    def read_error(text):
+        return lambda s: (s["fileError"] == text + r.log and s["logLineCount"] == 0
+                          and s["panel"].get("logError") == s["fileError"])
 
     def shows(lines):
         r.write_log(lines)
@@ -232,7 +250,8 @@ def log_rows(r):
     def row(name, breaks, what, predicate, fix=None):
         r.row(name, breaks, what, predicate, LOG_POLL, fix)
 
-    row("log deleted", lambda: os.remove(r.log), "the not-found text", not_found,
+    row("log deleted", lambda: os.remove(r.log), "the not-found text",
+        read_error("Log file not found: "),
         lambda: r.write_log(["recreated"]))
     row("log truncated while open", truncate, "only the new lines",
         lambda s: s["logLineCount"] == 3 and s["logFirstLine"] == "after 1")
@@ -253,8 +272,18 @@ def log_rows(r):
         long_line_after)
     row("log path is a pipe without writer", fifo, "the app answering", lambda s: True,
         unblock_fifo)
-    row("log permission denied", lambda: os.chmod(r.log, 0), "the not-found text", not_found,
-        lambda: os.chmod(r.log, 0o644))
+    def folder():
+        os.remove(r.log)
+        os.mkdir(r.log)
+
+    def file_again():
+        os.rmdir(r.log)
+        r.write_log(["recreated"])
+
+    row("log permission denied", lambda: os.chmod(r.log, 0), "the permission text",
+        read_error("No permission to read the log file: "), lambda: os.chmod(r.log, 0o644))
+    row("log path is a folder", folder, "the folder text",
+        read_error("The log path is a folder: "), file_again)
 
 
 def service_rows(r):
@@ -289,13 +318,32 @@ def service_rows(r):
               2.5)
 
 
+def instance_rows(r):
+    """Only as root can the test knock at the app's door as another user."""
+    if not r.run_as:
+        return
+    door = os.path.join(r.dir, "runtime", "korvel-printer-65534-" +
+                        r.session.env["DISPLAY"].replace(":", "_"))
+
+    def knock():
+        r.session.click(200, 900)
+        wait_for("the panel to close", lambda: not r.app.ask()["popoverShown"], 5)
+        with socket.socket(socket.AF_UNIX) as client:
+            client.connect(door)
+            client.sendall(b"open\n")
+        time.sleep(1.5)  # what the app would need to open it
+
+    r.row("another user asks to open the panel", knock, "the panel still closed",
+          lambda s: not r.app.ask()["popoverShown"], fix=lambda: r.ask("open"))
+
+
 def run(args, session):
     rows = Rows(args, session)
     started = time.monotonic()
     session.start_display()
     session.start_xembed_tray()
     rows.start()
-    for group in (daemon_rows, log_rows, service_rows):
+    for group in (daemon_rows, log_rows, service_rows, instance_rows):
         group(rows)
     print(f"{rows.failed} failed; took {time.monotonic() - started:.0f} s")
     return 1 if rows.failed else 0

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppEnvironment.h"
 #include "app/AppStartup.h"
+#include "platform/Platform.h"
 #include "platform/linux/SystemdServiceControl.h"
 #include "platform/linux/SystemdUnitWatcher.h"
 
@@ -33,6 +34,7 @@ SystemdServiceControl::Bus busFor(const QCommandLineParser &parser,
 
 int main(int argc, char *argv[])
 {
+    forbidSessionBusAutolaunch();
     QApplication app(argc, argv);
 
     QCommandLineParser parser;

@@ -17,10 +17,18 @@ APT_ENV = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
 
 
 def build_package(source_dir, build_dir):
+    # A builder's strict umask must not ship a directory other users cannot enter.
     result = subprocess.run([os.path.join(source_dir, "scripts", "package")], capture_output=True,
-                            text=True, env=dict(os.environ, KORVEL_BUILD=build_dir))
+                            text=True, env=dict(os.environ, KORVEL_BUILD=build_dir),
+                            preexec_fn=lambda: os.umask(0o077))
     check(result.returncode == 0, "scripts/package failed:\n" + result.stdout + result.stderr)
-    return result.stdout.split()[-1]
+    deb = result.stdout.split()[-1]
+    listing = subprocess.run(["dpkg-deb", "-c", deb], check=True, capture_output=True,
+                             text=True).stdout.splitlines()
+    odd = [line for line in listing
+           if line.split()[0] not in ("drwxr-xr-x", "-rw-r--r--", "-rwxr-xr-x")]
+    check(listing and not odd, "the package holds other modes than 0755/0644:\n" + "\n".join(odd))
+    return deb
 
 
 def installed_packages():

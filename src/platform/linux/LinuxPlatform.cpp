@@ -7,6 +7,8 @@
 #include "platform/linux/SystemdUnitWatcher.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -63,4 +65,20 @@ std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage)
 void releaseFreedMemory()
 {
     malloc_trim(0);
+}
+
+void forbidSessionBusAutolaunch()
+{
+    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString socket = runtime + "/bus"_L1;
+    if (!runtime.isEmpty() && QFileInfo(socket).exists()) {
+        // The user's bus, as libdbus would find it; percent-encoding is the address's escaping.
+        const QByteArray path = QFile::encodeName(socket).toPercentEncoding("/");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + path);
+    } else {
+        // An address type that no library knows: every connection attempt fails at once.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    }
 }

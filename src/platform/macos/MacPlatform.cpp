@@ -60,3 +60,8 @@ void releaseFreedMemory()
 {
     malloc_zone_pressure_relief(nullptr, 0);
 }
+
+void forbidSessionBusAutolaunch()
+{
+    // No D-Bus here.
+}
