@@ -27,6 +27,9 @@ FreedesktopNotifier::FreedesktopNotifier(const QDBusConnection &bus, Fallback fa
 
 void FreedesktopNotifier::notify(const QString &title, const QString &body)
 {
+    // Without a bus the pending call below would never finish, and the notification be lost.
+    if (!m_bus.isConnected())
+        return m_fallback(title, body);
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, u"Notify"_s);
     const QVariantMap hints{{u"desktop-entry"_s, u"korvel-printer"_s}};
     call << u"Korvel Printer"_s << m_shownId << u"korvel-printer"_s << title << body
