@@ -124,6 +124,13 @@ def run(args, session):
     # The StatusNotifier run is the Vietnamese one: labels translated, data as it comes.
     vietnamese = args.tray == "sni"
     health = "API phản hồi bình thường" if vietnamese else "Health endpoint OK"
+    # The desktop's opener, which the configuration window hands foreign addresses to.
+    opened = os.path.join(session.work, "opened")
+    os.makedirs(os.path.join(session.work, "bin"))
+    with open(os.path.join(session.work, "bin", "xdg-open"), "w") as opener:
+        opener.write(f'#!/bin/sh\necho "$1" >>{opened}\n')
+    os.chmod(opener.name, 0o755)
+    session.env["PATH"] = os.path.join(session.work, "bin") + ":" + session.env["PATH"]
     app_pid = session.start("app", [args.app, "--daemon-base", base, "--system-bus", bus,
                                     "--session-bus", "unix:path=" + session.work + "/no-bus",
                                     "--log", log_path, "--inspect", socket_path],
@@ -232,6 +239,19 @@ def run(args, session):
         check(page_requests(session) == shown, f"the page was served {page_requests(session)} "
               f"times for {shown} shows")
     check(len(helpers) == 1, f"showing again did not reuse the helper: {helpers}")
+
+    # Sent elsewhere, the window stays on the daemon: the address goes to the desktop's opener.
+    other = f"sim-{len(session.processes)}"
+    _, other_port = session.start_simulator(args.sim)
+    elsewhere = f"http://127.0.0.1:{other_port}/"
+    urllib.request.urlopen(f"{base}/__sim/scenario?name=redirect&to={elsewhere[:-1]}").close()
+    if not app.ask()["popoverShown"]:
+        toggle(True, "the popover to open")
+    session.click(x + width - 8, y + height // 2)
+    wait_for("the desktop's opener", lambda: os.path.exists(opened), 30)
+    time.sleep(1)
+    check(lines_of(opened) == [elsewhere] and "GET /" not in session.log_tail(other, 100),
+          f"sent elsewhere, the window opened {lines_of(opened)} and showed the other origin")
     close_window(session, window)
     wait_for("the helper to end", lambda: app.ask()["configHelperPid"] == 0
              and not os.path.exists(f"/proc/{helper_pid}"), 10)
