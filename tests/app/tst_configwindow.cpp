@@ -66,7 +66,7 @@ private Q_SLOTS:
         if (pageAnswers)
             page->finished();
         QTest::qWait(200);
-        QCOMPARE(page->stops, stops);
+        QTRY_COMPARE(page->stops, stops);
     }
 
     // Two fast clicks start one helper, a killed one is replaced on the next show, and quitting
