@@ -185,6 +185,10 @@
         <source>Printers</source>
         <translation>Máy in</translation>
     </message>
+    <message>
+        <source>Copy</source>
+        <translation>Sao chép</translation>
+    </message>
 </context>
 <context>
     <name>StatusCard</name>
