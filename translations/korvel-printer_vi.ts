@@ -197,6 +197,10 @@
         <source>Printers</source>
         <translation>Máy in</translation>
     </message>
+    <message>
+        <source>Copy</source>
+        <translation>Sao chép</translation>
+    </message>
 </context>
 <context>
     <name>StatusCard</name>

@@ -2,16 +2,19 @@
 
 #include "daemon/PrinterList.h"
 #include "ui/PanelTexts.h"
-#include "ui/PrinterGlyph.h"
+#include "ui/PrinterRowDelegate.h"
 #include "ui/RefreshButton.h"
 #include "ui/RelativeTime.h"
 #include "ui/ToneLabel.h"
-#include "ui/WrappingText.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QListView>
 #include <QResizeEvent>
-#include <QScrollArea>
 #include <QScrollBar>
+#include <QStringListModel>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -20,21 +23,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int maxListHeight = 90;
-
-QWidget *makePrinterRow(const QString &name, QWidget *parent)
-{
-    auto *row = new QWidget(parent);
-    row->setObjectName(u"printerRow"_s);
-    auto *label = new WrappingText(u"printerName"_s, Theme::monospaceFont(12), row);
-    label->setPlainText(name);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-    layout->addWidget(new PrinterGlyph(Tone::secondary, row));
-    layout->addWidget(label);
-    layout->addStretch(1);
-    return row;
-}
 
 } // namespace
 
@@ -45,7 +33,8 @@ PrinterSection::PrinterSection(PrinterList &printerList, QWidget *parent)
     , m_age(new ToneLabel(u"printerAge"_s, Tone::secondary, Theme::caption2Font(), this))
     , m_refresh(new RefreshButton(tr("Refresh"), this))
     , m_error(new ToneLabel(u"printerError"_s, Tone::red, Theme::captionFont(), this))
-    , m_scroll(new QScrollArea(this))
+    , m_names(new QStringListModel(this))
+    , m_list(new QListView(this))
     , m_placeholder(
           new ToneLabel(u"printerPlaceholder"_s, Tone::secondary, Theme::captionFont(), this))
 {
@@ -68,30 +57,36 @@ PrinterSection::PrinterSection(PrinterList &printerList, QWidget *parent)
     header->addWidget(m_age);
     header->addWidget(m_refresh);
 
-    auto *rows = new QWidget;
-    rows->setObjectName(u"printerRows"_s);
-    m_rowsLayout = new QVBoxLayout(rows);
-    m_rowsLayout->setContentsMargins(0, 0, 0, 0);
-    m_rowsLayout->setSpacing(3);
-    m_scroll->setObjectName(u"printerScroll"_s);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setMaximumHeight(maxListHeight);
-    m_scroll->setWidget(rows);
-    m_scroll->installEventFilter(this);
-    rows->installEventFilter(this);
+    // One view draws every row, so a list of any length costs only the rows in sight; their
+    // heights are measured in batches between events.
+    m_list->setObjectName(u"printerScroll"_s);
+    m_list->setModel(m_names);
+    m_list->setItemDelegate(new PrinterRowDelegate(m_list));
+    m_list->setFont(Theme::monospaceFont(12));
+    m_list->setLayoutMode(QListView::Batched);
+    m_list->setWordWrap(true); // lays the rows out again when the width changes
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->installEventFilter(this);
     // The rows sit on the card itself.
-    rows->setAutoFillBackground(false);
-    m_scroll->viewport()->setAutoFillBackground(false);
-    Theme::makeScrollBarSlim(m_scroll->verticalScrollBar());
+    m_list->viewport()->setAutoFillBackground(false);
+    Theme::makeScrollBarSlim(m_list->verticalScrollBar());
+    auto *copy = new QAction(tr("Copy"), m_list);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &PrinterSection::copySelectedNames);
+    m_list->addAction(copy);
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(6);
     layout->addLayout(header);
     layout->addWidget(m_error);
-    layout->addWidget(m_scroll);
+    layout->addWidget(m_list);
     layout->addWidget(m_placeholder);
 
     refresh();
@@ -109,7 +104,7 @@ void PrinterSection::refresh()
     refreshAge();
 
     m_error->setVisible(error.has_value());
-    m_scroll->setVisible(!error && !printers.isEmpty());
+    m_list->setVisible(!error && !printers.isEmpty());
     m_placeholder->setVisible(!error && printers.isEmpty());
     if (error)
         m_error->setText(PanelTexts::printerErrorText(*error));
@@ -129,41 +124,44 @@ void PrinterSection::refreshAge()
 
 void PrinterSection::showPrinters(const QStringList &printers)
 {
-    // Rows are rebuilt only when the names change; an unchanged list keeps its rows (and any text
-    // the user has selected in them).
-    QStringList shown;
-    const QList<WrappingText *> labels =
-        m_scroll->widget()->findChildren<WrappingText *>(u"printerName"_s);
-    for (const WrappingText *label : labels)
-        shown.append(label->text());
-    if (shown == printers)
+    // An unchanged list keeps its rows (and the user's selection); a changed one replaces them all
+    // at once.
+    if (m_names->stringList() == printers)
         return;
-    while (QLayoutItem *item = m_rowsLayout->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
-    for (const QString &name : printers)
-        m_rowsLayout->addWidget(makePrinterRow(name, m_scroll->widget()));
-    // Rows keep their wrapped height at the top; the space below stays empty.
-    m_rowsLayout->addStretch(1);
+    m_names->setStringList(printers);
+    fitListHeight();
 }
 
-// The list is as tall as its wrapped rows, up to its limit; beyond that it scrolls.
+// The list is as tall as its wrapped rows, up to its limit; beyond that it scrolls. Only the rows
+// within the limit are measured.
 void PrinterSection::fitListHeight()
 {
-    const int rowsHeight = m_scroll->widget()->heightForWidth(m_scroll->viewport()->width());
-    m_scroll->setMinimumHeight(std::clamp(rowsHeight, 0, maxListHeight));
+    QStyleOptionViewItem option;
+    option.initFrom(m_list);
+    option.font = m_list->font();
+    option.rect = m_list->viewport()->rect();
+    int height = 0;
+    for (int row = 0; row < m_names->rowCount() && height < maxListHeight; ++row)
+        height += m_list->itemDelegate()->sizeHint(option, m_names->index(row)).height();
+    m_list->setFixedHeight(std::min(height, maxListHeight));
 }
 
-// Refitted when rows come or go and when the width changes, which moves the wraps.
+// The selected names, one a line, in the list's order.
+void PrinterSection::copySelectedNames()
+{
+    QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    QStringList names;
+    for (const QModelIndex &row : rows)
+        names.append(row.data().toString());
+    QGuiApplication::clipboard()->setText(names.join(u'\n'));
+}
+
+// Refitted when the width changes, which moves the wraps.
 bool PrinterSection::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool rowsChanged =
-        watched == m_scroll->widget() && event->type() == QEvent::LayoutRequest;
-    const bool widthChanged =
-        watched == m_scroll && event->type() == QEvent::Resize &&
-        static_cast<QResizeEvent *>(event)->oldSize().width() != m_scroll->width();
-    if (rowsChanged || widthChanged)
+    if (watched == m_list && event->type() == QEvent::Resize &&
+        static_cast<QResizeEvent *>(event)->oldSize().width() != m_list->width())
         fitListHeight();
     return Card::eventFilter(watched, event);
 }

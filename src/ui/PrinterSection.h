@@ -6,8 +6,8 @@ class PrinterList;
 class RefreshButton;
 class ToneLabel;
 class QLabel;
-class QScrollArea;
-class QVBoxLayout;
+class QListView;
+class QStringListModel;
 
 // The printers the daemon reports: count, age of the last answer, a Refresh button that spins
 // while loading, and the list, its error, or a placeholder.
@@ -29,13 +29,14 @@ protected:
 private:
     void showPrinters(const QStringList &printers);
     void fitListHeight();
+    void copySelectedNames();
 
     PrinterList &m_printerList;
     ToneLabel *m_count;
     ToneLabel *m_age;
     RefreshButton *m_refresh;
     ToneLabel *m_error;
-    QScrollArea *m_scroll;
-    QVBoxLayout *m_rowsLayout;
+    QStringListModel *m_names;
+    QListView *m_list;
     ToneLabel *m_placeholder;
 };

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -14,6 +15,10 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A list view's text and the printer names go up to this many rows (printerCount tells how many
+// there are): a daemon may send 200,000 printers, and a snapshot is asked for every 50 ms.
+constexpr int snapshotRows = 100;
 
 int activeTimers(const QObject &model)
 {
@@ -30,6 +35,12 @@ QJsonArray rectJson(const QRect &rect)
 
 QString widgetText(const QWidget *widget)
 {
+    if (const auto *view = qobject_cast<const QAbstractItemView *>(widget); view && view->model()) {
+        QStringList rows;
+        for (int row = 0; row < std::min(view->model()->rowCount(), snapshotRows); ++row)
+            rows.append(view->model()->index(row, 0).data().toString());
+        return rows.join(u'\n');
+    }
     for (const char *name : {"text", "plainText"}) {
         const QVariant value = widget->property(name);
         if (value.isValid())
@@ -154,13 +165,15 @@ QJsonObject AppInspector::snapshot() const
     }
     AppModels &models = m_delegate.models();
     const QStringList lines = models.logTailer.lines();
+    const QStringList printers = models.printerList.printers();
     qsizetype longestLine = 0;
     for (const QString &line : lines)
         longestLine = std::max(longestLine, line.size());
     const QJsonObject modelsJson{
         {u"state"_s, models.serviceStatus.state().label()},
         {u"apiReachable"_s, models.serviceStatus.apiReachable()},
-        {u"printers"_s, QJsonArray::fromStringList(models.printerList.printers())},
+        {u"printers"_s, QJsonArray::fromStringList(printers.mid(0, snapshotRows))},
+        {u"printerCount"_s, printers.size()},
         {u"printersError"_s, models.printerList.lastError().value_or(QString())},
         {u"printersLoading"_s, models.printerList.isLoading()},
         {u"configError"_s, models.configSummary.lastError().value_or(QString())},

@@ -2,14 +2,15 @@
 #include "ui/LineColouring.h"
 #include "ui/RefreshButton.h"
 #include "ui/Spinner.h"
-#include "ui/WrappingText.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QFile>
+#include <QListView>
 #include <QPlainTextEdit>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStringListModel>
 #include <QTest>
 #include <QTextBlock>
 
@@ -87,7 +88,7 @@ private Q_SLOTS:
         for (const QString &name : {u"header"_s, u"connectionsCard"_s, u"statusCard"_s,
                                     u"printerSection"_s, u"logHeader"_s, u"logView"_s, u"footer"_s})
             QVERIFY2(view.rect().contains(find(view, name)->geometry()), qPrintable(name));
-        auto *printerScroll = find<QScrollArea>(view, u"printerScroll"_s);
+        auto *printerScroll = find<QListView>(view, u"printerScroll"_s);
         QTRY_VERIFY(printerScroll->verticalScrollBar()->maximum() > 0);
     }
 
@@ -117,8 +118,8 @@ private Q_SLOTS:
         QCOMPARE(visibleOf(view, {u"slotRows"_s, u"configError"_s}), QStringList{u"configError"_s});
     }
 
-    // Names as given, markup and repeats included; a long name without a space wraps inside the
-    // list, which grows to show all of it.
+    // Names as given, markup and repeats included, copied one a line; a long name without a space
+    // wraps inside the list, which grows to show all of it.
     void printerSectionStates()
     {
         PanelRig rig;
@@ -130,21 +131,22 @@ private Q_SLOTS:
                  (QStringList{u"printerCount"_s, u"printerAge"_s, u"printerScroll"_s}));
         QCOMPARE(find<QLabel>(view, u"printerCount"_s)->text(), u"(3)"_s);
         QCOMPARE(find<QLabel>(view, u"printerAge"_s)->text(), u"just now"_s);
-        QStringList rows;
-        for (WrappingText *label : view.findChildren<WrappingText *>(u"printerName"_s))
-            rows.append(label->text());
-        QCOMPARE(rows, (QStringList{u"Zebra"_s, u"<b>Epson</b>"_s, u"Zebra"_s}));
+        auto *list = find<QListView>(view, u"printerScroll"_s);
+        const QStringList names{u"Zebra"_s, u"<b>Epson</b>"_s, u"Zebra"_s};
+        QCOMPARE(qobject_cast<QStringListModel *>(list->model())->stringList(), names);
+        list->setFocus();
+        list->selectAll();
+        QTest::keySequence(list, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), names.join(u'\n'));
 
         const QString longer(300, u'm'); // five lines
         rig.server.setResponse(u"/printers"_s, {200, "{\"data\":[\"" + longer.toUtf8() + "\"]}"});
         QVERIFY(rig.fetchAll());
-        QCOMPARE(view.findChildren<WrappingText *>(u"printerName"_s).size(), 1);
-        auto *name = find<WrappingText>(view, u"printerName"_s);
-        QTRY_VERIFY(name->height() >= 5 * name->fontMetrics().lineSpacing());
-        auto *scroll = find<QScrollArea>(view, u"printerScroll"_s);
-        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
-        QTRY_VERIFY(scroll->viewport()->rect().contains(
-            QRect(name->mapTo(scroll->viewport(), QPoint()), name->size())));
+        QCOMPARE(list->model()->rowCount(), 1);
+        const QModelIndex name = list->model()->index(0, 0);
+        QTRY_VERIFY(list->visualRect(name).height() >= 5 * list->fontMetrics().lineSpacing());
+        QCOMPARE(list->verticalScrollBar()->maximum(), 0);
+        QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(name)));
     }
 
     // Spinning while loading; back at rest, nothing animates.
