@@ -120,6 +120,10 @@
         <source>Waiting for log output…</source>
         <translation>Đang chờ nhật ký…</translation>
     </message>
+    <message>
+        <source>Log</source>
+        <translation>Nhật ký</translation>
+    </message>
 </context>
 <context>
     <name>PanelTexts</name>
@@ -154,6 +158,18 @@
     <message>
         <source>No printers detected. Add one via System Settings → Printers, or `lpadmin -p NAME -E -v usb://… -m raw`.</source>
         <translation>Chưa thấy máy in nào. Hãy thêm máy in trong Cài đặt hệ thống → Máy in, hoặc bằng lệnh `lpadmin -p NAME -E -v usb://… -m raw`.</translation>
+    </message>
+    <message>
+        <source>Printers found: %1</source>
+        <translation>Số máy in tìm thấy: %1</translation>
+    </message>
+    <message>
+        <source>Printer list updated %1</source>
+        <translation>Danh sách máy in cập nhật %1</translation>
+    </message>
+    <message>
+        <source>Service: %1</source>
+        <translation>Dịch vụ: %1</translation>
     </message>
 </context>
 <context>
@@ -201,12 +217,27 @@
         <source>Copy</source>
         <translation>Sao chép</translation>
     </message>
+    <message>
+        <source>Asks the daemon for its printers again</source>
+        <translation>Hỏi lại daemon danh sách máy in</translation>
+    </message>
+</context>
+<context>
+    <name>Spinner</name>
+    <message>
+        <source>Loading…</source>
+        <translation>Đang tải…</translation>
+    </message>
 </context>
 <context>
     <name>StatusCard</name>
     <message>
         <source>Restart</source>
         <translation>Khởi động lại</translation>
+    </message>
+    <message>
+        <source>Restarts the print service</source>
+        <translation>Khởi động lại dịch vụ in</translation>
     </message>
 </context>
 </TS>

@@ -1,11 +1,13 @@
 #include "app/AppStartup.h"
 
 #include "app/AppDelegate.h"
+#include "app/ApplicationAccessible.h"
 #include "app/PopupPopover.h"
 #include "app/SingleInstance.h"
 #include "app/TrayStatusItem.h"
 #include "core/Translation.h"
 #include "platform/Platform.h"
+#include "ui/WidgetAccessible.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -25,6 +27,9 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
     // A tray app: closing the configuration window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     installTranslation(app, QLocale::system());
+
+    ApplicationAccessible::installFactory();
+    WidgetAccessible::installFactory();
 
     AppPlatform platform;
     platform.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };

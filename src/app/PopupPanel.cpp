@@ -11,9 +11,17 @@ PopupPanel::PopupPanel(QWidget *content)
     setObjectName(u"popover"_s);
     setWindowTitle(u"Korvel Printer"_s);
     setFixedSize(520, 720);
+    // Focusable, but not a Tab stop of its own.
+    setFocusPolicy(Qt::ClickFocus);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
+}
+
+void PopupPanel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    setFocus(Qt::PopupFocusReason);
 }
 
 void PopupPanel::mousePressEvent(QMouseEvent *event)

@@ -2,7 +2,8 @@
 
 #include <QWidget>
 
-// The rounded, borderless background shared by the panel's cards.
+// The rounded, borderless background shared by the panel's cards. A scrolling area inside it
+// (the printer list) draws no focus frame, so the card rings it while it has the focus.
 class Card : public QWidget
 {
     Q_OBJECT

@@ -31,6 +31,7 @@ ConnectionsCard::ConnectionsCard(ConfigSummary &configSummary, std::function<voi
     auto *title = new ToneLabel(u"connectionsTitle"_s, Tone::secondary,
                                 Theme::systemFont(12, QFont::DemiBold), this);
     title->setText(tr("Kết nối máy in"));
+    title->lower(); // read first
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(6);
     titleRow->addWidget(title);

@@ -15,6 +15,7 @@ void ElidedLabel::setText(const QString &text)
     if (text == m_text)
         return;
     m_text = text;
+    setAccessibleName(text);
     updateGeometry();
     elide();
 }

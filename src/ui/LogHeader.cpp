@@ -33,6 +33,7 @@ LogHeader::LogHeader(LogTailer &logTailer, QWidget *parent)
     auto *title =
         new ToneLabel(u"logTitle"_s, Tone::secondary, Theme::systemFont(12, QFont::DemiBold), this);
     title->setText(tr("Log"));
+    title->lower(); // read first
     auto *console = makeLinkButton(u"consoleButton"_s, openLogLabel(), this);
     auto *reveal = makeLinkButton(u"revealButton"_s, revealLogLabel(), this);
 

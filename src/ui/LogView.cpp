@@ -5,6 +5,7 @@
 #include "ui/LineColouring.h"
 #include "ui/ToneLabel.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -49,6 +50,7 @@ LogView::LogView(LogTailer &logTailer, QWidget *parent)
     m_waiting->setText(tr("Waiting for log output…"));
 
     m_lines->setObjectName(u"logLines"_s);
+    m_lines->setAccessibleName(tr("Log"));
     m_lines->setReadOnly(true);
     // Selectable by mouse only: a keyboard caret would blink, repainting an idle panel.
     m_lines->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -63,6 +65,11 @@ LogView::LogView(LogTailer &logTailer, QWidget *parent)
     Theme::makeScrollBarSlim(m_lines->verticalScrollBar());
     m_lines->document()->setUndoRedoEnabled(false);
     m_lines->document()->setDocumentMargin(8);
+
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        if (old == m_lines || now == m_lines)
+            update();
+    });
 
     m_pages->addWidget(m_waiting);
     m_pages->addWidget(m_error);
@@ -162,6 +169,9 @@ void LogView::paintEvent(QPaintEvent *)
     painter.setPen(Qt::NoPen);
     painter.setBrush(Theme::textBackgroundColour(palette()));
     painter.drawRoundedRect(QRectF(rect()), 8, 8);
+    // The lines are drawn over this background without a frame of their own.
+    if (m_lines->hasFocus())
+        Theme::paintFocusRing(painter, QRectF(rect()), palette());
 }
 
 void LogView::changeEvent(QEvent *event)

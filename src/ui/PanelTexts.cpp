@@ -1,6 +1,7 @@
 #include "ui/PanelTexts.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -47,9 +48,34 @@ QString configErrorText(const QString &error)
     return Texts::tr("Không đọc được cấu hình: %1").arg(error);
 }
 
+QString printerCountName(qsizetype count)
+{
+    return Texts::tr("Printers found: %1").arg(count);
+}
+
+QString printerAgeName(const QString &age)
+{
+    return Texts::tr("Printer list updated %1").arg(age);
+}
+
 QString printerCountText(qsizetype count)
 {
     return count > 0 ? u'(' + QString::number(count) + u')' : QString();
+}
+
+QString slotAccessibleName(const SlotLine &slot)
+{
+    QString name =
+        slot.name + u": "_s + (hasPrinter(slot) ? slot.printer : unassignedPrinterText());
+    if (showsReverseMarker(slot))
+        name += u", "_s + reverseMarkerText();
+    return name;
+}
+
+QString statusDotName(const QString &stateLabel)
+{
+    static const QRegularExpression details(u"( \\(|:).*$"_s);
+    return Texts::tr("Service: %1").arg(QString(stateLabel).remove(details));
 }
 
 QString printerErrorText(const QString &error)

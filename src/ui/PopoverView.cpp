@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -81,6 +82,9 @@ QWidget *PopoverView::makeHeader()
     header->setObjectName(u"header"_s);
     auto *title = new ToneLabel(u"headerTitle"_s, Tone::primary, Theme::headlineFont(), header);
     title->setText(tr("Korvel Printer"));
+    // Screen readers take a panel's parts in the order they were made; the header, made after
+    // the cards, is moved to the front.
+    header->lower();
     auto *api = new ToneLabel(u"apiLabel"_s, Tone::secondary, Theme::captionFont(), header);
     api->setText(tr("API :9020"));
     auto *layout = new QHBoxLayout(header);
@@ -106,6 +110,17 @@ QWidget *PopoverView::makeFooter()
     layout->addStretch(1);
     layout->addWidget(quit);
     return footer;
+}
+
+// Buttons take Space themselves; Enter presses the focused one too, as it would in a dialog.
+void PopoverView::keyPressEvent(QKeyEvent *event)
+{
+    auto *button = qobject_cast<QAbstractButton *>(focusWidget());
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && button && button->isEnabled() && button->hasFocus())
+        button->animateClick();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void PopoverView::shareLog()

@@ -32,6 +32,9 @@ public:
     QList<QUrl> shareItems() const { return m_shareItems; }
     bool presentShareSheet() const { return m_presentShareSheet; }
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QWidget *makeHeader();
     QWidget *makeFooter();

@@ -41,6 +41,7 @@ PrinterSection::PrinterSection(PrinterList &printerList, QWidget *parent)
     setObjectName(u"printerSection"_s);
     m_refresh->setObjectName(u"refreshButton"_s);
     m_refresh->setFont(Theme::systemFont(12));
+    m_refresh->setAccessibleDescription(tr("Asks the daemon for its printers again"));
     connect(m_refresh, &QAbstractButton::clicked, this, [this] { m_printerList.refresh(); });
     m_error->setWordWrap(true);
     m_placeholder->setWordWrap(true);
@@ -49,6 +50,7 @@ PrinterSection::PrinterSection(PrinterList &printerList, QWidget *parent)
     auto *title = new ToneLabel(u"printersTitle"_s, Tone::secondary,
                                 Theme::systemFont(12, QFont::DemiBold), this);
     title->setText(tr("Printers"));
+    title->lower(); // read first
     auto *header = new QHBoxLayout;
     header->setSpacing(6);
     header->addWidget(title);
@@ -60,6 +62,7 @@ PrinterSection::PrinterSection(PrinterList &printerList, QWidget *parent)
     // One view draws every row, so a list of any length costs only the rows in sight; their
     // heights are measured in batches between events.
     m_list->setObjectName(u"printerScroll"_s);
+    m_list->setAccessibleName(tr("Printers"));
     m_list->setModel(m_names);
     m_list->setItemDelegate(new PrinterRowDelegate(m_list));
     m_list->setFont(Theme::monospaceFont(12));
@@ -99,6 +102,7 @@ void PrinterSection::refresh()
 
     m_count->setVisible(!printers.isEmpty());
     m_count->setText(PanelTexts::printerCountText(printers.size()));
+    m_count->setAccessibleName(PanelTexts::printerCountName(printers.size()));
     m_refresh->setEnabled(!m_printerList.isLoading());
     m_refresh->setSpinning(m_printerList.isLoading());
     refreshAge();
@@ -118,8 +122,10 @@ void PrinterSection::refreshAge()
 {
     const std::optional<QDateTime> answeredAt = m_printerList.lastRefreshAt();
     m_age->setVisible(answeredAt.has_value());
-    if (answeredAt)
-        m_age->setText(relativeTimeString(*answeredAt));
+    if (!answeredAt)
+        return;
+    m_age->setText(relativeTimeString(*answeredAt));
+    m_age->setAccessibleName(PanelTexts::printerAgeName(m_age->text()));
 }
 
 void PrinterSection::showPrinters(const QStringList &printers)

@@ -50,4 +50,5 @@ void SlotRow::setSlot(const SlotLine &slot)
     m_printer->setVisible(assigned);
     m_printer->setText(slot.printer);
     m_reverse->setVisible(PanelTexts::showsReverseMarker(slot));
+    setAccessibleName(PanelTexts::slotAccessibleName(slot));
 }

@@ -8,6 +8,7 @@ Spinner::Spinner(QWidget *parent)
     : QWidget(parent)
 {
     setFixedSize(16, 16);
+    setAccessibleName(tr("Loading…"));
     m_timer.setInterval(33);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         m_angle = (m_angle + 24) % 360;

@@ -27,6 +27,7 @@ StatusCard::StatusCard(ServiceStatus &serviceStatus, QWidget *parent)
     auto *restart = new QPushButton(tr("Restart"), this);
     restart->setObjectName(u"restartButton"_s);
     restart->setAutoDefault(false);
+    restart->setAccessibleDescription(tr("Restarts the print service"));
     connect(restart, &QPushButton::clicked, this, [this] { m_serviceStatus.restart(); });
 
     auto *texts = new QVBoxLayout;
@@ -49,5 +50,6 @@ void StatusCard::refresh()
     const ServiceState state = m_serviceStatus.state();
     m_dot->setRunning(state.kind() == ServiceState::Kind::running);
     m_state->setText(state.label());
+    m_dot->setAccessibleName(PanelTexts::statusDotName(state.label()));
     m_health->setText(PanelTexts::healthText(m_serviceStatus.apiReachable()));
 }

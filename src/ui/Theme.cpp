@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
 
@@ -77,6 +78,16 @@ void makeScrollBarSlim(QScrollBar *bar)
         " min-height: 24px; }"
         "QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }"
         "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }"));
+}
+
+void paintFocusRing(QPainter &painter, const QRectF &rect, const QPalette &palette)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette.color(QPalette::Highlight), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(rect.adjusted(1, 1, -1, -1), 6, 6);
+    painter.restore();
 }
 
 QFont systemFont(int points, QFont::Weight weight)

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 
+class QPainter;
 class QPalette;
 class QScrollBar;
 
@@ -25,6 +26,9 @@ QColor linkColour(const QPalette &palette);
 // 520 × 720 panel holds the same content on every platform.
 // Slim scroll bars without arrows, in a grey that reads on light and dark backgrounds.
 void makeScrollBarSlim(QScrollBar *bar);
+// The keyboard focus mark of the areas that draw none themselves (the log, the printer list): a
+// ring in the highlight colour, which stands out in light and dark themes alike.
+void paintFocusRing(QPainter &painter, const QRectF &rect, const QPalette &palette);
 
 QFont systemFont(int points, QFont::Weight weight = QFont::Normal);
 QFont monospaceFont(int points);

@@ -2,8 +2,11 @@
 #include "ui/LineColouring.h"
 #include "ui/RefreshButton.h"
 #include "ui/Spinner.h"
+#include "ui/WidgetAccessible.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QListView>
@@ -244,6 +247,60 @@ private Q_SLOTS:
         QCOMPARE(rig.prompts->warnings.size(), 1);
         QCOMPARE(view.shareItems(), items);
         QVERIFY(!view.presentShareSheet());
+    }
+
+    // Every control and every piece of information is read with a role and a name (containers
+    // are walked, the printer list's rows are its own); Tab goes through the controls in reading
+    // order, and Enter presses the focused button.
+    void accessibleAndKeyboardComplete()
+    {
+        WidgetAccessible::installFactory();
+        PanelRig rig;
+        rig.server.setResponse(u"/config"_s, {200, configBody});
+        rig.server.setResponse(u"/printers"_s, {200, R"({"data":["Zebra"]})"});
+        rig.writeLog({u"09:00 PRINT_SUCCESS job 1"_s});
+        PopoverView &view = rig.showView();
+        rig.models->start();
+        QVERIFY(rig.fetchAll());
+        QTRY_VERIFY(find(view, u"logLines"_s)->isVisible());
+        QTRY_COMPARE(find(view, u"statusDot"_s)->accessibleName(), u"Service: Running"_s);
+        QCOMPARE(find(view, u"slotRow-label"_s)->accessibleName(),
+                 u"Nhãn tem: Zebra GK420d, đảo tem"_s);
+        QStringList unread;
+        const std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+            const QAccessible::Role role = node->role();
+            const QString name = node->text(QAccessible::Name).trimmed();
+            if (node->state().invisible || role == QAccessible::Separator ||
+                node->rect().width() < 2)
+                return;
+            const bool container = role == QAccessible::Client || role == QAccessible::Grouping;
+            const bool list = node->object()->objectName() == u"printerScroll"_s;
+            if (container && !list && !node->state().focusable && node->childCount() > 0) {
+                for (int i = 0; i < node->childCount(); ++i)
+                    walk(node->child(i));
+            } else if ((container && !list) || name.isEmpty()) {
+                unread.append(node->object()->objectName() + u' ' +
+                              node->object()->metaObject()->className());
+            }
+        };
+        walk(QAccessible::queryAccessibleInterface(&view));
+        QCOMPARE(unread, QStringList());
+
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        find(view, u"openConfigButton"_s)->setFocus(Qt::TabFocusReason);
+        QStringList order{u"openConfigButton"_s};
+        for (int i = 0; i < 9; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order.append(QApplication::focusWidget()->objectName());
+        }
+        QCOMPARE(order, (QStringList{u"openConfigButton"_s, u"restartButton"_s, u"refreshButton"_s,
+                                     u"printerScroll"_s, u"exportButton"_s, u"shareButton"_s,
+                                     u"consoleButton"_s, u"revealButton"_s, u"logLines"_s,
+                                     u"quitButton"_s}));
+        find(view, u"restartButton"_s)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(rig.control->restarts, 1);
     }
 
     void fileActionsReachTheTailer()
