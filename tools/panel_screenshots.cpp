@@ -1,5 +1,5 @@
-// Renders the panel, fed by the print-daemon simulator, to PNG in a light and a dark palette, and
-// once more in Vietnamese:
+// Renders the panel, fed by the print-daemon simulator, to PNG in a light and a dark palette, the
+// same with the keyboard focus on the log, and once more in Vietnamese:
 //   panel_screenshots [OUTPUT_DIR]     (default: docs/screenshots of the source tree)
 // Not a test: it compares nothing; look at the pictures.
 
@@ -136,6 +136,14 @@ int main(int argc, char **argv)
 
     bool written = render(view, lightPalette(), outputDir + u"/panel-light.png"_s) &&
                    render(view, darkPalette(), outputDir + u"/panel-dark.png"_s);
+    // Where Tab leaves the focus after the log buttons, in both themes.
+    view.activateWindow();
+    if (!QTest::qWaitForWindowActive(&view))
+        return fail("the panel did not become active");
+    view.findChild<QWidget *>(u"logLines"_s)->setFocus(Qt::TabFocusReason);
+    written = written && render(view, lightPalette(), outputDir + u"/panel-focus-light.png"_s) &&
+              render(view, darkPalette(), outputDir + u"/panel-focus-dark.png"_s);
+    view.findChild<QWidget *>(u"logLines"_s)->clearFocus();
 
     // Labels are set when the widgets are made, so the Vietnamese panel is a new one.
     installTranslation(app, QLocale(QLocale::Vietnamese, QLocale::Vietnam));

@@ -9,8 +9,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int itemPoints = 18;
-// Drawn at twice the size so it stays sharp on high-density screens and in larger trays.
-constexpr int pixelsPerPoint = 2;
+// Four pixels a point: the largest tray icon, 32 points on a 2× screen, is still scaled down.
+constexpr int pixelsPerPoint = 4;
 
 // An .icns holds several sizes; the largest scales down best.
 QImage readLargestImage(const QString &path)

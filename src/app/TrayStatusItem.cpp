@@ -10,12 +10,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The sizes a tray commonly asks for, in device pixels (up to 32 points on a 2× screen).
+constexpr int traySides[] = {16, 22, 24, 32, 48, 64};
+
 // Drawn at each size a tray commonly asks for, so no size is a blurry scaled copy.
 QIcon textIcon(const QString &text)
 {
     QIcon icon;
-    for (const int side : {16, 22, 24, 32, 48, 64})
+    for (const int side : traySides)
         icon.addPixmap(QPixmap::fromImage(titleBadge(text, side)));
+    return icon;
+}
+
+// Scaled down once for each tray size; the image has pixels for the largest, so none is an
+// enlarged copy.
+QIcon sizedIcon(const QImage &image)
+{
+    QIcon icon;
+    for (const int side : traySides) {
+        QImage sized = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        sized.setDevicePixelRatio(1);
+        icon.addPixmap(QPixmap::fromImage(sized));
+    }
     return icon;
 }
 
@@ -47,7 +63,7 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
 
 void TrayStatusItem::setImage(const QImage &image)
 {
-    m_icon = QIcon(QPixmap::fromImage(image));
+    m_icon = sizedIcon(image);
     showIcon();
 }
 

@@ -148,13 +148,6 @@ class Session:
         return wait_for("the bus", lambda: next((line for line in self.log_tail("bus").splitlines()
                                                  if line.startswith("unix:")), None), 10)
 
-    def start_atspi_bus(self):
-        """The accessibility bus of the session bus in self.env, once that bus hands out its address."""
-        self.start("atspi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
-        return wait_for("the accessibility bus", lambda: "unix:" in self.x11(
-            "dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
-            "org.a11y.Bus.GetAddress"), 10)
-
     def start_fake_systemd(self, fake, bus, record, *flags, run_as=()):
         """The fake systemd manager on `bus` once it owns its name; it records its calls."""
         name = f"systemd-{len(self.processes)}"
