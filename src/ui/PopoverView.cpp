@@ -42,7 +42,12 @@ PopoverView::PopoverView(AppModels &models, std::function<void()> openConfig,
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(12);
-    layout->addWidget(makeHeader());
+    QWidget *header = makeHeader();
+    // Screen readers take a panel's parts in the order they were made; the header and its
+    // divider, made after the cards, go to the front.
+    divider->lower();
+    header->lower();
+    layout->addWidget(header);
     layout->addWidget(divider);
     layout->addWidget(m_connectionsCard);
     layout->addWidget(m_statusCard);
@@ -82,9 +87,6 @@ QWidget *PopoverView::makeHeader()
     header->setObjectName(u"header"_s);
     auto *title = new ToneLabel(u"headerTitle"_s, Tone::primary, Theme::headlineFont(), header);
     title->setText(tr("Korvel Printer"));
-    // Screen readers take a panel's parts in the order they were made; the header, made after
-    // the cards, is moved to the front.
-    header->lower();
     auto *api = new ToneLabel(u"apiLabel"_s, Tone::secondary, Theme::captionFont(), header);
     api->setText(tr("API :9020"));
     auto *layout = new QHBoxLayout(header);
