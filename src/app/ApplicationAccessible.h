@@ -8,7 +8,7 @@
 class ApplicationAccessible : public QAccessibleApplication
 {
 public:
-    // Installed before the accessibility bridge first asks for the application.
+    // Before anything asks for the application's interface: Qt keeps the first one it made.
     static void installFactory();
 
     int childCount() const override;
