@@ -120,10 +120,14 @@ class Session:
         # The panel window shows before trayer holds the tray selection.
         time.sleep(1)
 
-    def start_bus(self, run_as=()):
-        self.start("bus", [*run_as, "dbus-daemon", "--session", "--nofork", "--print-address"])
-        return wait_for("the bus", lambda: next((line for line in self.log_tail("bus").splitlines()
-                                                 if line.startswith("unix:")), None), 10)
+    def start_bus(self, run_as=(), address=None):
+        """A private bus; at `address` (unix:path=…) if given, so that a restart listens there again."""
+        listen = ["--address=" + address] if address else []
+        self.start("bus", [*run_as, "dbus-daemon", "--session", "--nofork", "--print-address",
+                           *listen])
+        printed = wait_for("the bus", lambda: next((line for line in self.log_tail(
+            "bus").splitlines() if line.startswith("unix:")), None), 10)
+        return address or printed
 
     def start_fake_systemd(self, fake, bus, record, *flags, run_as=()):
         """The fake systemd manager on `bus` once it owns its name; it records its calls."""
