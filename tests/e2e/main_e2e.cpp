@@ -22,10 +22,8 @@ SystemdServiceControl::Bus busFor(const QCommandLineParser &parser,
                                   const QCommandLineOption &option,
                                   QDBusConnection::BusType standard)
 {
-    return BusReconnector::create([address = parser.value(option), standard](const QString &name) {
-        return address.isEmpty() ? QDBusConnection::connectToBus(standard, name)
-                                 : QDBusConnection::connectToBus(address, name);
-    });
+    return parser.isSet(option) ? BusReconnector::create(parser.value(option))
+                                : BusReconnector::create(standard);
 }
 
 } // namespace

@@ -82,8 +82,7 @@ private:
 // A bus connection made on first use, on the pool thread that needs it.
 SystemdServiceControl::Bus busAt(const QString &address)
 {
-    return BusReconnector::create(
-        [address](const QString &name) { return QDBusConnection::connectToBus(address, name); });
+    return BusReconnector::create(address);
 }
 
 const QString noBusAddress = u"unix:path=/nonexistent/bus"_s;
@@ -135,6 +134,23 @@ private Q_SLOTS:
         QFETCH(QString, label);
         QCOMPARE(asksUserManager(system), user.has_value());
         QCOMPARE(stateFromAnswers(system, user).label(), label);
+    }
+
+    // The socket whose return ends the wait for a lost bus.
+    void socketPath_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("with guid") << u"unix:path=/run/dbus/s%20b,guid=12"_s << u"/run/dbus/s b"_s;
+        QTest::newRow("second address") << u"tcp:host=h;unix:path=/b"_s << u"/b"_s;
+        QTest::newRow("abstract") << u"unix:abstract=/tmp/dbus-x"_s << QString();
+    }
+
+    void socketPath()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, path);
+        QCOMPARE(BusReconnector::socketPath(address), path);
     }
 
     // Not found by the system's manager: the user's manager is asked, on the session bus.

@@ -3,7 +3,10 @@
 #include "core/Dispatch.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPointer>
+#include <QRegularExpression>
+#include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <utility>
@@ -21,17 +24,46 @@ QString nextName()
 
 } // namespace
 
-std::shared_ptr<BusReconnector> BusReconnector::create(Connect connectToBus)
+std::shared_ptr<BusReconnector> BusReconnector::create(QDBusConnection::BusType type)
 {
-    return std::shared_ptr<BusReconnector>(new BusReconnector(std::move(connectToBus)),
-                                           [](BusReconnector *bus) { bus->deleteLater(); });
+    const QString address =
+        type == QDBusConnection::SystemBus
+            ? qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS",
+                                   u"unix:path=/var/run/dbus/system_bus_socket"_s)
+            : qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    return make([type](const QString &name) { return QDBusConnection::connectToBus(type, name); },
+                address);
 }
 
-BusReconnector::BusReconnector(Connect connectToBus)
+std::shared_ptr<BusReconnector> BusReconnector::create(const QString &address)
+{
+    return make(
+        [address](const QString &name) { return QDBusConnection::connectToBus(address, name); },
+        address);
+}
+
+std::shared_ptr<BusReconnector> BusReconnector::make(Connect connectToBus, const QString &address)
+{
+    return std::shared_ptr<BusReconnector>(
+        new BusReconnector(std::move(connectToBus), socketPath(address)),
+        [](BusReconnector *bus) { bus->deleteLater(); });
+}
+
+QString BusReconnector::socketPath(const QString &address)
+{
+    static const QRegularExpression path(u"(?:^|;)unix:(?:[^;]*,)?path=([^,;]+)"_s);
+    const QRegularExpressionMatch match = path.match(address);
+    return match.hasMatch() ? QUrl::fromPercentEncoding(match.captured(1).toUtf8()) : QString();
+}
+
+BusReconnector::BusReconnector(Connect connectToBus, const QString &socketPath)
     : m_connect(std::move(connectToBus))
+    , m_socketPath(socketPath)
 {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &BusReconnector::retry);
+    connect(&m_socketFolder, &QFileSystemWatcher::directoryChanged, this,
+            &BusReconnector::socketFolderChanged);
 }
 
 BusReconnector::~BusReconnector()
@@ -69,11 +101,25 @@ void BusReconnector::watchForLoss(const QDBusConnection &connection)
 
 void BusReconnector::disconnected()
 {
-    if (m_retry.isActive())
+    if (m_lost)
         return;
+    m_lost = true;
     m_retryMs = firstRetryMs;
     m_retry.start(m_retryMs);
+    if (!m_socketPath.isEmpty())
+        m_socketFolder.addPath(QFileInfo(m_socketPath).path());
     Q_EMIT lost();
+}
+
+void BusReconnector::socketFolderChanged()
+{
+    if (!m_lost || !QFileInfo::exists(m_socketPath))
+        return;
+    // The bus is back or about to be: the waits start over, from now unless an attempt is
+    // under way.
+    m_retryMs = firstRetryMs;
+    if (m_retry.isActive())
+        m_retry.start(0);
 }
 
 void BusReconnector::retry()
@@ -105,6 +151,9 @@ void BusReconnector::adopt(const QDBusConnection &connection, const QString &nam
         m_connection = connection;
     }
     QDBusConnection::disconnectFromBus(dropped);
+    m_lost = false;
+    if (!m_socketFolder.directories().isEmpty())
+        m_socketFolder.removePaths(m_socketFolder.directories());
     watchForLoss(connection);
     Q_EMIT reconnected();
     // Gone again before the watch was in place: its Disconnected went by unseen.

@@ -36,8 +36,7 @@ SystemdServiceControl::Bus sharedBus(QDBusConnection::BusType type)
     std::weak_ptr<BusReconnector> &shared = buses[type == QDBusConnection::SystemBus];
     if (auto bus = shared.lock())
         return bus;
-    auto bus = BusReconnector::create(
-        [type](const QString &name) { return QDBusConnection::connectToBus(type, name); });
+    auto bus = BusReconnector::create(type);
     shared = bus;
     return bus;
 }
