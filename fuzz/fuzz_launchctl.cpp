@@ -51,8 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         break;
     case ServiceState::Kind::stopped:
         FUZZ_CHECK(isUtf8(result.standardOutput));
+        FUZZ_CHECK(label == u"Stopped"_s);
         break;
+    // launchd reports no passing states.
     case ServiceState::Kind::notInstalled:
+    case ServiceState::Kind::starting:
+    case ServiceState::Kind::stopping:
         FUZZ_CHECK(false);
     }
     return 0;

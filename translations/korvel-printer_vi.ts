@@ -230,6 +230,21 @@
     </message>
 </context>
 <context>
+    <name>ServiceState</name>
+    <message>
+        <source>Failed (%1)</source>
+        <translation>Lỗi (%1)</translation>
+    </message>
+    <message>
+        <source>Starting…</source>
+        <translation>Đang khởi động…</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Đang dừng…</translation>
+    </message>
+</context>
+<context>
     <name>StatusCard</name>
     <message>
         <source>Restart</source>

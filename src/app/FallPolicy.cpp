@@ -22,6 +22,15 @@ void FallPolicy::observe(ServiceState::Kind kind, qint64 nowMs)
         m_running = false;
         m_fallAt.reset();
         return;
+    case ServiceState::Kind::starting:
+    case ServiceState::Kind::stopping:
+        // Not settled either way: a restart passes through here. A fall already waiting is put
+        // off; it counts afresh if the service settles stopped.
+        if (m_fallAt) {
+            m_fallAt.reset();
+            m_running = true;
+        }
+        return;
     }
 }
 

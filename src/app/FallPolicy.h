@@ -6,9 +6,10 @@
 #include <optional>
 
 // When the print service's fall is worth a desktop notification: a running service that stops
-// and stays stopped for 2 s (a restart's stop-start is no fall), none while a restart of our own
-// is under way, and at most one a minute however often it flaps. Times are milliseconds of one
-// steady clock, given by the caller, which asks decide() again at decisionAt().
+// and stays stopped for 2 s (a restart's stop-start, however long its start takes, is no fall),
+// none while a restart of our own is under way, and at most one a minute however often it flaps.
+// Times are milliseconds of one steady clock, given by the caller, which asks decide() again at
+// decisionAt().
 class FallPolicy
 {
 public:

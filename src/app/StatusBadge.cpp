@@ -28,7 +28,9 @@ QImage badgedStatusImage(const QImage &base, ServiceState::Kind kind)
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    const bool unknown = kind == ServiceState::Kind::unknown;
+    // Grey for what is not known to be down: unknown, starting, stopping.
+    const bool unknown =
+        kind != ServiceState::Kind::stopped && kind != ServiceState::Kind::notInstalled;
     painter.setPen(QPen(Qt::white, rim));
     painter.setBrush(unknown ? unknownColour : stoppedColour);
     painter.drawEllipse(badge.adjusted(rim / 2, rim / 2, -rim / 2, -rim / 2));

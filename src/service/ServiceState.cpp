@@ -1,5 +1,7 @@
 #include "ServiceState.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 QString ServiceState::label() const
@@ -10,9 +12,15 @@ QString ServiceState::label() const
     case Kind::unknown:
         return u"Unknown: "_s + m_reason;
     case Kind::stopped:
-        return u"Stopped"_s;
+        return m_reason.isEmpty()
+                   ? u"Stopped"_s
+                   : QCoreApplication::translate("ServiceState", "Failed (%1)").arg(m_reason);
     case Kind::notInstalled:
         return u"Not installed"_s;
+    case Kind::starting:
+        return QCoreApplication::translate("ServiceState", "Starting…");
+    case Kind::stopping:
+        return QCoreApplication::translate("ServiceState", "Stopping…");
     }
     Q_UNREACHABLE();
     return {};

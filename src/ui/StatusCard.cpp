@@ -48,7 +48,17 @@ StatusCard::StatusCard(ServiceStatus &serviceStatus, QWidget *parent)
 void StatusCard::refresh()
 {
     const ServiceState state = m_serviceStatus.state();
-    m_dot->setRunning(state.kind() == ServiceState::Kind::running);
+    switch (state.kind()) {
+    case ServiceState::Kind::running:
+        m_dot->setTone(Tone::green);
+        break;
+    case ServiceState::Kind::starting:
+    case ServiceState::Kind::stopping:
+        m_dot->setTone(Tone::orange);
+        break;
+    default:
+        m_dot->setTone(Tone::red);
+    }
     m_state->setText(state.label());
     m_dot->setAccessibleName(PanelTexts::statusDotName(state.label()));
     m_health->setText(PanelTexts::healthText(m_serviceStatus.apiReachable()));

@@ -1,7 +1,5 @@
 #include "ui/StatusDot.h"
 
-#include "ui/Theme.h"
-
 #include <QPainter>
 
 StatusDot::StatusDot(QWidget *parent)
@@ -10,11 +8,11 @@ StatusDot::StatusDot(QWidget *parent)
     setFixedSize(10, 10);
 }
 
-void StatusDot::setRunning(bool running)
+void StatusDot::setTone(Tone tone)
 {
-    if (running == m_running)
+    if (tone == m_tone)
         return;
-    m_running = running;
+    m_tone = tone;
     update();
 }
 
@@ -23,6 +21,6 @@ void StatusDot::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Theme::toneColour(m_running ? Tone::green : Tone::red, palette()));
+    painter.setBrush(Theme::toneColour(m_tone, palette()));
     painter.drawEllipse(QRectF(rect()));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ui/Theme.h"
+
 #include <QWidget>
 
-// The service card's 10 × 10 dot: green while the daemon runs, red otherwise.
+// The service card's 10 × 10 dot, in the tone of the daemon's state.
 class StatusDot : public QWidget
 {
     Q_OBJECT
@@ -10,12 +12,12 @@ class StatusDot : public QWidget
 public:
     explicit StatusDot(QWidget *parent = nullptr);
 
-    bool running() const { return m_running; }
-    void setRunning(bool running);
+    Tone tone() const { return m_tone; }
+    void setTone(Tone tone);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    bool m_running = false;
+    Tone m_tone = Tone::red;
 };

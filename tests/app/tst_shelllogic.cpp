@@ -143,7 +143,8 @@ private Q_SLOTS:
     }
 
     // Events are a letter and a time in ms: r running, s stopped, n not installed, u unknown,
-    // R our restart started, C its re-check published. `notified`: when notifications go out.
+    // a starting, d stopping, R our restart started, C its re-check published. `notified`: when
+    // notifications go out.
     void fallPolicy_data()
     {
         QTest::addColumn<QString>("events");
@@ -157,6 +158,11 @@ private Q_SLOTS:
             << u"r0 R5000 R5500 C8000 s8100 C9000"_s << u""_s;
         QTest::newRow("a real fall after our restart")
             << u"r0 R5000 s5100 C9000 r20000 s30000"_s << u"32000"_s;
+        QTest::newRow("a restart whose start takes 5 s") << u"r0 d10000 a10100 r15100"_s << u""_s;
+        QTest::newRow("stopped a moment, then a slow start")
+            << u"r0 s10000 a10500 r15500"_s << u""_s;
+        QTest::newRow("a stop that stays") << u"r0 d10000 s10500"_s << u"12500"_s;
+        QTest::newRow("a start that fails") << u"r0 s10000 a10500 s16000"_s << u"18000"_s;
         QTest::newRow("flapping, ends down: told after the quiet minute")
             << u"r0 s1000 r4000 s10000 r13000 s20000"_s << u"3000 63000"_s;
     }
@@ -165,10 +171,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, events);
         QFETCH(QString, notified);
-        const QHash<QChar, Kind> kinds{{u'r', Kind::running},
-                                       {u's', Kind::stopped},
-                                       {u'n', Kind::notInstalled},
-                                       {u'u', Kind::unknown}};
+        const QHash<QChar, Kind> kinds{{u'r', Kind::running},      {u's', Kind::stopped},
+                                       {u'n', Kind::notInstalled}, {u'u', Kind::unknown},
+                                       {u'a', Kind::starting},     {u'd', Kind::stopping}};
         FallPolicy policy;
         QStringList at;
         // What the app's timer does until `until`.

@@ -13,7 +13,7 @@ import sys
 import time
 import urllib.request
 
-from harness import App, Failure, lines_of, main, wait_for
+from harness import App, Failure, check, lines_of, main, wait_for
 
 RUNNING = "Running (pid 412)"
 MiB = 1024 * 1024
@@ -70,7 +70,8 @@ class Rows:
         popover = self.app.popover(snapshot) or {"widgets": []}
         state = dict(snapshot["models"],
                      panel={w["objectName"]: w["text"] for w in popover["widgets"]})
-        state.update({key: snapshot[key] for key in ("longestStallMs", "peakRssKiB")})
+        state.update({key: snapshot[key] for key in ("longestStallMs", "peakRssKiB",
+                                                     "trayMessages")})
         return state
 
     def until(self, what, predicate, timeout):
@@ -93,7 +94,8 @@ class Rows:
         self.start_simulator()
         self.printers = self.get("/printers")["data"]
         self.payment = self.get("/config")["data"]["printers"]["payment"]["printer_name"]
-        self.bus = self.session.start_bus(self.run_as)
+        # A fixed address (no guid), so the app reaches a restarted bus there again.
+        self.bus = self.session.start_bus(self.run_as, "unix:path=" + os.path.join(self.dir, "bus"))
         self.start_manager()
         self.write_log([f"2025-03-14 09:12:{i:02d} INFO Health check OK" for i in range(20)])
         self.session.start("app", self.run_as + [
@@ -307,6 +309,37 @@ def service_rows(r):
         return s["state"] == RUNNING and any(call.startswith("LoadUnit")
                                              for call in calls[restart + 1:])
 
+    # The system bus going away says nothing of the daemon: no "Not installed" (though the
+    # user's manager, reachable meanwhile, does not know the unit), no notification; once the
+    # bus is back, the app reconnects by itself. The first service row: the app has not yet
+    # tried its session bus, so it would reach the one started here.
+    session_bus = "unix:path=" + os.path.join(r.dir, "no-bus")
+
+    def bus_process(address):
+        return next(p for n, p in r.session.processes
+                    if n == "bus" and "--address=" + address in p.args and p.poll() is None)
+
+    def bus_killed():
+        r.notified = r.ask()["trayMessages"]
+        r.session.start_bus(r.run_as, session_bus)
+        r.user = r.session.start_fake_systemd(r.args.fake_systemd, session_bus, r.record + "-user",
+                                              "--load-state=not-found", run_as=r.run_as)
+        r.session.stop(bus_process(r.bus), signal.SIGKILL)
+
+    def bus_back():
+        for process in (r.user, bus_process(session_bus)):
+            r.session.stop(process)
+        back = time.monotonic()
+        r.session.start_bus(r.run_as, r.bus)
+        r.start_manager()
+        r.until(f"{RUNNING!r} within 15 s of the bus", lambda s: s["state"] == RUNNING or check(
+            s["state"] != "Not installed", "'Not installed' on the way back"),
+            15 - (time.monotonic() - back))
+        print(f"  {RUNNING} again {time.monotonic() - back:.1f} s after the bus", flush=True)
+        check(r.ask()["trayMessages"] == r.notified, "a notification for the lost bus")
+
+    r.row("system bus restarted", bus_killed, "the state 'Unknown: …'", state("Unknown: .+"),
+          SERVICE_POLL, bus_back)
     for name, flags, expected in (
             ("no systemd manager on the bus", None, "Unknown: .+"),
             ("systemd hangs", ["--hang"], "Unknown: systemd did not answer"),

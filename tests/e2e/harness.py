@@ -137,16 +137,19 @@ class Session:
         # The panel window shows before trayer holds the tray selection.
         time.sleep(1)
 
-    def start_bus(self, run_as=()):
-        """A private bus that activates nothing: the desktops installed here stay out of it."""
+    def start_bus(self, run_as=(), address=None):
+        """A private bus that activates nothing, so the desktops installed here stay out of it;
+        at `address` (unix:path=…) if given, so that a restart listens there again."""
         config = os.path.join(self.work, "bus.conf")
         with open(config, "w") as out:
             out.write(BUS_CONFIG.format(work=self.work))
         os.makedirs(os.path.join(self.work, "bus-services"), exist_ok=True)
+        listen = ["--address=" + address] if address else []
         self.start("bus", [*run_as, "dbus-daemon", "--config-file", config, "--nofork",
-                           "--print-address"])
-        return wait_for("the bus", lambda: next((line for line in self.log_tail("bus").splitlines()
-                                                 if line.startswith("unix:")), None), 10)
+                           "--print-address", *listen])
+        printed = wait_for("the bus", lambda: next((line for line in self.log_tail(
+            "bus").splitlines() if line.startswith("unix:")), None), 10)
+        return address or printed
 
     def start_fake_systemd(self, fake, bus, record, *flags, run_as=()):
         """The fake systemd manager on `bus` once it owns its name; it records its calls."""

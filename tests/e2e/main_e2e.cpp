@@ -21,13 +21,10 @@ const QCommandLineOption sessionBus(u"session-bus"_s, u"Session bus address."_s,
 
 SystemdServiceControl::Bus busFor(const QCommandLineParser &parser,
                                   const QCommandLineOption &option,
-                                  SystemdServiceControl::Bus standard)
+                                  QDBusConnection::BusType standard)
 {
-    if (!parser.isSet(option))
-        return standard;
-    return [address = parser.value(option), name = option.names().constFirst()] {
-        return QDBusConnection::connectToBus(address, name);
-    };
+    return parser.isSet(option) ? BusReconnector::create(parser.value(option))
+                                : BusReconnector::create(standard);
 }
 
 } // namespace
@@ -47,8 +44,8 @@ int main(int argc, char *argv[])
     AppEnvironment environment = AppEnvironment::standard();
     if (parser.isSet(daemonBase))
         environment.daemonBase = parser.value(daemonBase);
-    const auto system = busFor(parser, systemBus, &QDBusConnection::systemBus);
-    const auto session = busFor(parser, sessionBus, &QDBusConnection::sessionBus);
+    const auto system = busFor(parser, systemBus, QDBusConnection::SystemBus);
+    const auto session = busFor(parser, sessionBus, QDBusConnection::SessionBus);
     environment.serviceControl = std::make_shared<SystemdServiceControl>(system, session);
     environment.makeServiceWatcher = [=] {
         return std::make_unique<SystemdUnitWatcher>(system, session);

@@ -12,12 +12,17 @@ namespace {
 
 using Kind = UnitAnswer::Kind;
 
-UnitAnswer unit(const QString &loadState, qint64 mainPid = 0)
+UnitAnswer unit(const QString &loadState, qint64 mainPid = 0, const QString &activeState = {},
+                const QString &result = {})
 {
-    return {Kind::unit, loadState, mainPid, {}};
+    return {.loadState = loadState,
+            .mainPid = mainPid,
+            .error = {},
+            .activeState = activeState,
+            .result = result};
 }
 
-const UnitAnswer noBus{Kind::noManager, {}, 0, u"Failed to connect to socket"_s};
+const UnitAnswer noBus = UnitAnswer::failure(Kind::noManager, u"Failed to connect to socket"_s);
 
 // A private bus from dbus-daemon with the fake manager on it, both gone with the object.
 class FakeManagerBus
@@ -77,7 +82,7 @@ private:
 // A bus connection made on first use, on the pool thread that needs it.
 SystemdServiceControl::Bus busAt(const QString &address)
 {
-    return [address] { return QDBusConnection::connectToBus(address, address); };
+    return BusReconnector::create(address);
 }
 
 const QString noBusAddress = u"unix:path=/nonexistent/bus"_s;
@@ -103,11 +108,23 @@ private Q_SLOTS:
         QTest::newRow("not found, no session bus")
             << unit(u"not-found"_s) << std::optional(noBus) << u"Not installed"_s;
         QTest::newRow("no bus at all")
-            << noBus << std::optional(UnitAnswer{Kind::noManager, {}, 0, u"other"_s})
+            << noBus << std::optional(UnitAnswer::failure(Kind::noManager, u"other"_s))
             << u"Unknown: Failed to connect to socket"_s;
         QTest::newRow("not found, user hung")
-            << unit(u"not-found"_s) << std::optional(UnitAnswer{Kind::noAnswer, {}, 0, {}})
+            << unit(u"not-found"_s) << std::optional(UnitAnswer::failure(Kind::noAnswer))
             << u"Unknown: systemd did not answer"_s;
+        // A system bus that dropped says nothing of the unit: the user's manager is not asked.
+        QTest::newRow("system bus lost")
+            << UnitAnswer::failure(Kind::busLost, u"Not connected to D-Bus server"_s) << notAsked
+            << u"Unknown: Not connected to D-Bus server"_s;
+        QTest::newRow("restarting, no process yet")
+            << unit(u"loaded"_s, 0, u"activating"_s) << notAsked << u"Starting…"_s;
+        QTest::newRow("reloading")
+            << unit(u"loaded"_s, 412, u"reloading"_s) << notAsked << u"Starting…"_s;
+        QTest::newRow("stopping") << unit(u"loaded"_s, 412, u"deactivating"_s) << notAsked
+                                  << u"Stopping…"_s;
+        QTest::newRow("failed") << unit(u"loaded"_s, 0, u"failed"_s, u"exit-code"_s) << notAsked
+                                << u"Failed (exit-code)"_s;
     }
 
     void mapping()
@@ -117,6 +134,23 @@ private Q_SLOTS:
         QFETCH(QString, label);
         QCOMPARE(asksUserManager(system), user.has_value());
         QCOMPARE(stateFromAnswers(system, user).label(), label);
+    }
+
+    // The socket whose return ends the wait for a lost bus.
+    void socketPath_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("with guid") << u"unix:path=/run/dbus/s%20b,guid=12"_s << u"/run/dbus/s b"_s;
+        QTest::newRow("second address") << u"tcp:host=h;unix:path=/b"_s << u"/b"_s;
+        QTest::newRow("abstract") << u"unix:abstract=/tmp/dbus-x"_s << QString();
+    }
+
+    void socketPath()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, path);
+        QCOMPARE(BusReconnector::socketPath(address), path);
     }
 
     // Not found by the system's manager: the user's manager is asked, on the session bus.
@@ -139,8 +173,10 @@ private Q_SLOTS:
         QCOMPARE(bus.calls().count(u"Subscribe"_s), 1);
         const qsizetype asked = bus.calls().size();
 
+        bus.setUnit(u"loaded"_s, u"activating"_s, 0);
+        QTRY_COMPARE(seen.last(), u"Starting…"_s);
         bus.setUnit(u"loaded"_s, u"failed"_s, 0);
-        QTRY_COMPARE(seen.last(), u"Stopped"_s);
+        QTRY_COMPARE(seen.last(), u"Failed (exit-code)"_s);
         QCOMPARE(bus.calls().mid(asked).filter(u"SetUnit"_s), bus.calls().mid(asked));
 
         bus.startManager({u"--main-pid=500"_s});

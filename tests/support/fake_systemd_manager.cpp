@@ -6,7 +6,7 @@
 //                        [--deny-restart] [--wrong-types] [--fail] [--no-restart]
 //
 // SetUnit(load state, active state, pid) on the test interface changes the unit and, as systemd
-// does, tells the subscribers through PropertiesChanged.
+// does, tells the subscribers through PropertiesChanged. A failed unit's Result is "exit-code".
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -30,6 +30,7 @@ class FakeManager : public QDBusVirtualObject
 {
 public:
     QString loadState;
+    QString activeState = u"active"_s;
     uint mainPid = 0;
     QSet<QString> switches; // those of the command line that are set
     bool subscribed = false;
@@ -58,6 +59,7 @@ private:
     void setUnit(const QVariantList &arguments, const QDBusConnection &bus)
     {
         loadState = arguments.value(0).toString();
+        activeState = arguments.value(1).toString();
         mainPid = arguments.value(2).toUInt();
         if (!subscribed)
             return;
@@ -67,9 +69,14 @@ private:
             signal << interface << properties << QStringList();
             bus.send(signal);
         };
-        changed(u"org.freedesktop.systemd1.Unit"_s, {{u"LoadState"_s, loadState}});
-        changed(u"org.freedesktop.systemd1.Service"_s, {{u"MainPID"_s, mainPid}});
+        // The service's own interface first, as systemd sends them.
+        changed(u"org.freedesktop.systemd1.Service"_s,
+                {{u"MainPID"_s, mainPid}, {u"Result"_s, result()}});
+        changed(u"org.freedesktop.systemd1.Unit"_s,
+                {{u"LoadState"_s, loadState}, {u"ActiveState"_s, activeState}});
     }
+
+    QString result() const { return activeState == u"failed" ? u"exit-code"_s : u"success"_s; }
 
     QDBusMessage answer(const QDBusMessage &message)
     {
@@ -99,8 +106,12 @@ private:
             QVariant value;
             if (property == u"LoadState")
                 value = loadState;
+            else if (property == u"ActiveState")
+                value = activeState;
             else if (property == u"MainPID")
                 value = mainPid;
+            else if (property == u"Result")
+                value = result();
             if (value.isValid() && switches.contains(u"wrong-types"_s))
                 value = 7;
             if (value.isValid())

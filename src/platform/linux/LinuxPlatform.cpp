@@ -29,16 +29,32 @@ std::shared_ptr<UserPrompts> makeUserPrompts()
     return std::make_shared<DialogPrompts>();
 }
 
+namespace {
+
+// The control and the watch share each bus, so that both follow it when it comes back.
+SystemdServiceControl::Bus sharedBus(QDBusConnection::BusType type)
+{
+    static std::weak_ptr<BusReconnector> buses[2];
+    std::weak_ptr<BusReconnector> &shared = buses[type == QDBusConnection::SystemBus];
+    if (auto bus = shared.lock())
+        return bus;
+    auto bus = BusReconnector::create(type);
+    shared = bus;
+    return bus;
+}
+
+} // namespace
+
 std::shared_ptr<ServiceControl> makeServiceControl()
 {
-    return std::make_shared<SystemdServiceControl>(&QDBusConnection::systemBus,
-                                                   &QDBusConnection::sessionBus);
+    return std::make_shared<SystemdServiceControl>(sharedBus(QDBusConnection::SystemBus),
+                                                   sharedBus(QDBusConnection::SessionBus));
 }
 
 std::unique_ptr<ServiceWatcher> makeServiceWatcher()
 {
-    return std::make_unique<SystemdUnitWatcher>(&QDBusConnection::systemBus,
-                                                &QDBusConnection::sessionBus);
+    return std::make_unique<SystemdUnitWatcher>(sharedBus(QDBusConnection::SystemBus),
+                                                sharedBus(QDBusConnection::SessionBus));
 }
 
 QString defaultLogPath()

@@ -14,22 +14,33 @@ const QString systemdService = SystemdNames::service;
 const QString managerPath = SystemdNames::managerPath;
 const QString managerInterface = SystemdNames::managerInterface;
 const QString propertiesInterface = SystemdNames::propertiesInterface;
-const QString unitInterface = SystemdNames::unitInterface;
-const QString serviceInterface = SystemdNames::serviceInterface;
 using SystemdNames::callTimeoutMs;
 // Our own LoadUnit makes the manager announce a unit it had unloaded; that UnitNew is no news.
 constexpr qint64 ownLoadEchoMs = 1000;
 
 } // namespace
 
-SystemdManagerWatch::SystemdManagerWatch(const QDBusConnection &bus, QObject *parent)
+SystemdManagerWatch::SystemdManagerWatch(BusReconnector &bus, QObject *parent)
     : QObject(parent)
-    , m_bus(bus)
-    , m_managerWatcher(systemdService, bus, QDBusServiceWatcher::WatchForOwnerChange)
+    , m_reconnector(bus)
+    , m_bus(bus.connection())
+    , m_managerWatcher(systemdService, m_bus, QDBusServiceWatcher::WatchForOwnerChange)
 {
     // A new manager (or none) knows nothing of our subscription.
     connect(&m_managerWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &SystemdManagerWatch::ask);
+    connect(&bus, &BusReconnector::lost, this, [this] {
+        ++m_round;
+        setAnswer(unconnectedAnswer(m_bus, true));
+    });
+    // A new bus has a new manager, unit object and match rules.
+    connect(&bus, &BusReconnector::reconnected, this, [this] {
+        m_bus = m_reconnector.connection();
+        m_managerWatcher.setConnection(m_bus);
+        m_manager.clear();
+        m_unitPath.clear();
+        start();
+    });
 }
 
 void SystemdManagerWatch::start()
@@ -47,7 +58,7 @@ void SystemdManagerWatch::ask()
 {
     ++m_round;
     if (!m_bus.isConnected()) {
-        setAnswer({UnitAnswer::Kind::noManager, {}, 0, m_bus.lastError().message()});
+        setAnswer(unconnectedAnswer(m_bus, m_reconnector.wasReached()));
         return;
     }
     // A subscription ends with the manager's process, so each manager gets one.
@@ -59,28 +70,24 @@ void SystemdManagerWatch::ask()
                  return setAnswer(*failure);
              m_manager = loaded.service();
              watchUnit(loaded.arguments().constFirst().value<QDBusObjectPath>().path());
-             call(m_unitPath, propertiesInterface, u"Get"_s, {unitInterface, u"LoadState"_s},
-                  [this](const QDBusMessage &loadState) {
-                      if (auto failure = unitCallFailure(loadState, {}))
-                          return setAnswer(*failure);
-                      const UnitAnswer answer{
-                          UnitAnswer::Kind::unit, propertyValue(loadState).toString(), 0, {}};
-                      if (answer.loadState == "loaded"_L1)
-                          askMainPid(answer);
-                      else
-                          setAnswer(answer);
-                  });
+             askProperties({}, 0);
          });
 }
 
-void SystemdManagerWatch::askMainPid(UnitAnswer answer)
+void SystemdManagerWatch::askProperties(UnitAnswer answer, std::size_t index)
 {
-    call(m_unitPath, propertiesInterface, u"Get"_s, {serviceInterface, u"MainPID"_s},
-         [this, answer](const QDBusMessage &mainPid) mutable {
-             if (auto failure = unitCallFailure(mainPid, {}))
+    while (index < unitProperties.size() && !needsProperty(answer, index))
+        ++index;
+    if (index == unitProperties.size())
+        return setAnswer(answer);
+    const UnitProperty &property = unitProperties[index];
+    call(m_unitPath, propertiesInterface, u"Get"_s,
+         {QString(property.interface), QString(property.name)},
+         [this, answer, index](const QDBusMessage &reply) mutable {
+             if (auto failure = unitCallFailure(reply, {}))
                  return setAnswer(*failure);
-             answer.mainPid = propertyValue(mainPid).toLongLong();
-             setAnswer(answer);
+             setUnitProperty(answer, index, propertyValue(reply));
+             askProperties(answer, index + 1);
          });
 }
 
@@ -117,16 +124,21 @@ void SystemdManagerWatch::propertiesChanged(const QString &interface, const QVar
 {
     if (message.service() != m_manager)
         return;
-    if (!m_answer || m_answer->kind != UnitAnswer::Kind::unit ||
-        invalidated.contains("LoadState"_L1) || invalidated.contains("MainPID"_L1)) {
-        ask();
-        return;
-    }
+    if (!m_answer || m_answer->kind != UnitAnswer::Kind::unit)
+        return ask();
     UnitAnswer answer = *m_answer;
-    if (interface == unitInterface && changed.contains(u"LoadState"_s))
-        answer.loadState = changed.value(u"LoadState"_s).toString();
-    if (interface == serviceInterface && changed.contains(u"MainPID"_s))
-        answer.mainPid = changed.value(u"MainPID"_s).toLongLong();
+    for (std::size_t i = 0; i < unitProperties.size(); ++i) {
+        const UnitProperty &property = unitProperties[i];
+        if (interface != property.interface)
+            continue;
+        if (invalidated.contains(property.name))
+            return ask();
+        if (changed.contains(property.name))
+            setUnitProperty(answer, i, changed.value(property.name));
+    }
+    // A state that needs what the signal did not carry (why it failed) is asked in full.
+    if (!isComplete(answer))
+        return ask();
     setAnswer(answer);
 }
 

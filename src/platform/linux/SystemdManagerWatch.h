@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/linux/BusReconnector.h"
 #include "platform/linux/SystemdUnitState.h"
 
 #include <QDBusConnection>
@@ -14,13 +15,15 @@ class QDBusObjectPath;
 
 // The daemon's unit on one systemd manager, followed through the manager's signals: subscribed,
 // asked once, then kept up to date from PropertiesChanged, UnitNew and UnitRemoved, and asked
-// again whenever the manager comes (back) onto the bus. All of it asynchronous.
+// again whenever the manager comes (back) onto the bus, or the bus itself comes back. All of it
+// asynchronous.
 class SystemdManagerWatch : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit SystemdManagerWatch(const QDBusConnection &bus, QObject *parent = nullptr);
+    // Connects to `bus` on the calling thread if nothing has yet.
+    explicit SystemdManagerWatch(BusReconnector &bus, QObject *parent = nullptr);
 
     void start();
     // None until the first answer.
@@ -37,7 +40,8 @@ private Q_SLOTS:
 
 private:
     void ask();
-    void askMainPid(UnitAnswer answer);
+    // The properties from `unitProperties[index]` on that the answer needs.
+    void askProperties(UnitAnswer answer, std::size_t index);
     void watchUnit(const QString &unitPath);
     // A bounded asynchronous call to the manager; `then` gets the reply unless a newer round
     // has begun.
@@ -45,6 +49,7 @@ private:
               const QVariantList &arguments, std::function<void(const QDBusMessage &)> then);
     void setAnswer(const UnitAnswer &answer);
 
+    BusReconnector &m_reconnector;
     QDBusConnection m_bus;
     QDBusServiceWatcher m_managerWatcher;
     // The manager's unique name on the bus, from its last answer.

@@ -32,11 +32,12 @@ QDBusMessage getProperty(const QDBusConnection &bus, const QString &path, const 
     return bus.call(get, QDBus::Block, callTimeoutMs);
 }
 
-// LoadUnit, then the unit's LoadState and, once loaded, the service's MainPID.
-UnitAnswer askManager(const QDBusConnection &bus)
+// LoadUnit, then the properties the answer needs, one by one.
+UnitAnswer askManager(BusReconnector &reconnector)
 {
+    const QDBusConnection bus = reconnector.connection();
     if (!bus.isConnected())
-        return {UnitAnswer::Kind::noManager, {}, 0, bus.lastError().message()};
+        return unconnectedAnswer(bus, reconnector.wasReached());
 
     QDBusMessage load = managerCall(u"LoadUnit"_s);
     load << QString(daemonUnit);
@@ -45,19 +46,16 @@ UnitAnswer askManager(const QDBusConnection &bus)
         return *failure;
     const QString unitPath = loaded.arguments().constFirst().value<QDBusObjectPath>().path();
 
-    const QDBusMessage loadState =
-        getProperty(bus, unitPath, SystemdNames::unitInterface, u"LoadState"_s);
-    if (auto failure = unitCallFailure(loadState, bus.lastError().message()))
-        return *failure;
-    UnitAnswer answer{UnitAnswer::Kind::unit, propertyValue(loadState).toString(), 0, {}};
-    if (answer.loadState != "loaded"_L1)
-        return answer;
-
-    const QDBusMessage mainPid =
-        getProperty(bus, unitPath, SystemdNames::serviceInterface, u"MainPID"_s);
-    if (auto failure = unitCallFailure(mainPid, bus.lastError().message()))
-        return *failure;
-    answer.mainPid = propertyValue(mainPid).toLongLong();
+    UnitAnswer answer;
+    for (std::size_t i = 0; i < unitProperties.size(); ++i) {
+        if (!needsProperty(answer, i))
+            continue;
+        const QDBusMessage reply =
+            getProperty(bus, unitPath, unitProperties[i].interface, unitProperties[i].name);
+        if (auto failure = unitCallFailure(reply, bus.lastError().message()))
+            return *failure;
+        setUnitProperty(answer, i, propertyValue(reply));
+    }
     return answer;
 }
 
@@ -68,11 +66,13 @@ std::optional<UnitAnswer> unitCallFailure(const QDBusMessage &reply, const QStri
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
         return std::nullopt;
     if (reply.type() != QDBusMessage::ErrorMessage)
-        return UnitAnswer{UnitAnswer::Kind::noManager, {}, 0, busError};
+        return UnitAnswer::failure(UnitAnswer::Kind::noManager, busError);
     if (reply.errorName() == "org.freedesktop.DBus.Error.NoReply"_L1 ||
         reply.errorName() == "org.freedesktop.DBus.Error.Timeout"_L1)
-        return UnitAnswer{UnitAnswer::Kind::noAnswer, {}, 0, {}};
-    return UnitAnswer{UnitAnswer::Kind::noManager, {}, 0, reply.errorMessage()};
+        return UnitAnswer::failure(UnitAnswer::Kind::noAnswer);
+    if (reply.errorName() == "org.freedesktop.DBus.Error.Disconnected"_L1)
+        return UnitAnswer::failure(UnitAnswer::Kind::busLost, reply.errorMessage());
+    return UnitAnswer::failure(UnitAnswer::Kind::noManager, reply.errorMessage());
 }
 
 SystemdServiceControl::SystemdServiceControl(Bus systemBus, Bus sessionBus)
@@ -82,16 +82,17 @@ SystemdServiceControl::SystemdServiceControl(Bus systemBus, Bus sessionBus)
 
 ServiceState SystemdServiceControl::queryState()
 {
-    const UnitAnswer system = askManager(m_systemBus());
+    const UnitAnswer system = askManager(*m_systemBus);
     m_onUserManager = asksUserManager(system);
     if (!m_onUserManager)
         return stateFromAnswers(system, std::nullopt);
-    return stateFromAnswers(system, askManager(m_sessionBus()));
+    return stateFromAnswers(system, askManager(*m_sessionBus));
 }
 
 void SystemdServiceControl::restart()
 {
-    const QDBusConnection bus = m_onUserManager ? m_sessionBus() : m_systemBus();
+    const QDBusConnection bus =
+        m_onUserManager ? m_sessionBus->connection() : m_systemBus->connection();
     QDBusMessage call = managerCall(u"RestartUnit"_s);
     call << QString(daemonUnit) << u"replace"_s;
     call.setInteractiveAuthorizationAllowed(true);
@@ -102,4 +103,14 @@ void SystemdServiceControl::restart()
 QVariant propertyValue(const QDBusMessage &reply)
 {
     return reply.arguments().constFirst().value<QDBusVariant>().variant();
+}
+
+UnitAnswer unconnectedAnswer(const QDBusConnection &bus, bool wasReached)
+{
+    // A dropped connection has no error of its own until it is used; say what a call would.
+    const QString error = bus.lastError().isValid() || !wasReached
+                              ? bus.lastError().message()
+                              : u"Not connected to D-Bus server"_s;
+    return UnitAnswer::failure(wasReached ? UnitAnswer::Kind::busLost : UnitAnswer::Kind::noManager,
+                               error);
 }

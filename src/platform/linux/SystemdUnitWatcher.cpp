@@ -9,7 +9,7 @@ SystemdUnitWatcher::SystemdUnitWatcher(SystemdServiceControl::Bus systemBus,
 void SystemdUnitWatcher::start(Observer observer)
 {
     m_observer = std::move(observer);
-    m_system = std::make_unique<SystemdManagerWatch>(m_systemBus());
+    m_system = std::make_unique<SystemdManagerWatch>(*m_systemBus);
     QObject::connect(m_system.get(), &SystemdManagerWatch::answerChanged, m_system.get(),
                      [this] { answersChanged(); });
     m_system->start();
@@ -23,7 +23,7 @@ void SystemdUnitWatcher::answersChanged()
     std::optional<UnitAnswer> user;
     if (asksUserManager(*system)) {
         if (!m_user) {
-            m_user = std::make_unique<SystemdManagerWatch>(m_sessionBus());
+            m_user = std::make_unique<SystemdManagerWatch>(*m_sessionBus);
             QObject::connect(m_user.get(), &SystemdManagerWatch::answerChanged, m_user.get(),
                              [this] { answersChanged(); });
             m_user->start();

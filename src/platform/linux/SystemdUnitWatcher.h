@@ -12,7 +12,7 @@
 class SystemdUnitWatcher : public ServiceWatcher
 {
 public:
-    // The buses are connected on the GUI thread when the watch starts.
+    // The buses are connected on the GUI thread when the watch starts, if nothing has yet.
     SystemdUnitWatcher(SystemdServiceControl::Bus systemBus, SystemdServiceControl::Bus sessionBus);
 
     void start(Observer observer) override;
