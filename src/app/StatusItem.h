@@ -36,6 +36,7 @@ Q_SIGNALS:
     void openRequested();
     void configRequested();
     void diagnosticsRequested();
+    // Only by the user: setNotifyOnPrintErrors() does not emit it.
     void notifyOnPrintErrorsToggled(bool on);
     void quitRequested();
 };

@@ -49,7 +49,7 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
     m_menu.addAction(tr("Copy diagnostics"), this, &StatusItem::diagnosticsRequested);
     m_notifyAction = m_menu.addAction(tr("Notify on print errors"));
     m_notifyAction->setCheckable(true);
-    connect(m_notifyAction, &QAction::toggled, this, &StatusItem::notifyOnPrintErrorsToggled);
+    connect(m_notifyAction, &QAction::triggered, this, &StatusItem::notifyOnPrintErrorsToggled);
     m_menu.addSeparator();
     m_menu.addAction(tr("Quit"), this, &StatusItem::quitRequested);
 #ifndef Q_OS_MACOS
