@@ -58,7 +58,8 @@ QString serviceText(const StationReport &report)
 
 QString text(const StationReport &report)
 {
-    QStringList lines;
+    // The verdict first: a monitoring system shows the first line as the check's summary.
+    QStringList lines{u"status: "_s + statusCodeName(statusExitCode(report))};
     lines << u"service: "_s + serviceText(report);
     lines << u"health: "_s + (report.healthOk ? u"OK"_s : u"not reachable"_s);
     lines << u"printers: "_s + (report.printersError ? QString(u"error: "_s + *report.printersError)
@@ -72,7 +73,6 @@ QString text(const StationReport &report)
         slots += u"; not listed by the daemon: "_s + unknown.join(u", "_s);
     lines << u"slots: "_s + slots;
     lines << u"log: "_s + logText(report);
-    lines << u"status: "_s + statusCodeName(statusExitCode(report));
     return lines.join(u'\n') + u'\n';
 }
 

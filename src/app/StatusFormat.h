@@ -8,7 +8,7 @@
 // The three ways `korvel-printer --status` prints one report. Texts are the panel's own.
 namespace StatusFormat {
 
-// service, health, printers, slots, log and status, one "name: value" line each.
+// The verdict, then service, health, printers, slots and log, one "name: value" line each.
 QString text(const StationReport &report);
 // One JSON object with the keys the README lists; compact, with a final newline.
 QByteArray json(const StationReport &report);
