@@ -1,5 +1,6 @@
 #include "app/FallPolicy.h"
 #include "app/PopoverPlacement.h"
+#include "app/PrintErrorPolicy.h"
 #include "app/SingleInstance.h"
 #include "app/StationReport.h"
 #include "app/StatusBadge.h"
@@ -192,6 +193,30 @@ private Q_SLOTS:
         }
         runTimer(std::numeric_limits<qint64>::max());
         QCOMPARE(at.join(u' '), notified);
+    }
+
+    // The first burst is told at once with its newest line; what follows waits out the quiet
+    // period and is told as one, counted, with the time of the previous notice.
+    void printErrorPolicy()
+    {
+        PrintErrorPolicy policy;
+        const QDateTime start(QDate(2026, 3, 14), QTime(14, 2));
+        QStringList told;
+        const auto decide = [&](qint64 ms) {
+            if (const auto notice = policy.decide(ms, start.addMSecs(ms)))
+                told << QString::number(notice->count) + u' ' + notice->newestLine + u' ' +
+                            (notice->since ? notice->since->toString(u"HH:mm"_s) : u"-"_s);
+        };
+        policy.observe(3, u"c"_s);
+        decide(0);
+        policy.observe(1, u"d"_s);
+        decide(1000);
+        policy.observe(2, u"f"_s);
+        decide(5000);
+        QCOMPARE(policy.decisionAt(), std::optional(PrintErrorPolicy::quietMs));
+        decide(PrintErrorPolicy::quietMs);
+        decide(PrintErrorPolicy::quietMs + 1);
+        QCOMPARE(told, (QStringList{u"3 c -"_s, u"3 f 14:02"_s}));
     }
 
     // service: r running, s stopped, n not installed, u unknown, - no answer in time. printers:
