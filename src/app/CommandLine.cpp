@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +42,20 @@ CommandLine::CommandLine(int argc, char *argv[], const QList<QCommandLineOption>
         "the system tray."_s);
     m_parser.addOptions({statusOption, jsonOption, prometheusOption, helpOption, versionOption});
     m_parser.addOptions(extraOptions);
+    // QApplication's own options (-platform xcb, -style …) still reach it in the tray mode.
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char *name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+          "qwindowicon", "qwindowtitle", "style", "stylesheet", "display", "session"}) {
+        QCommandLineOption option(QString::fromLatin1(name), {}, u"value"_s);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        m_parser.addOption(option);
+    }
+    for (const char *name : {"reverse", "nograb", "dograb", "sync", "widgetcount"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        m_parser.addOption(option);
+    }
     if (!m_parser.parse(arguments)) {
         m_action = Action::invalid;
         m_error = m_parser.errorText();
@@ -111,7 +126,17 @@ int CommandLine::runWithoutGui(const AppEnvironment &environment) const
         }
         QCoreApplication::quit();
     });
+    bool managerAnswered = true;
+    QObject::connect(&check, &StatusCheck::finished, &check, [&](const StationReport &report) {
+        managerAnswered = report.service.has_value();
+    });
     check.start();
     QCoreApplication::exec();
+    // A pool thread still blocked on the service manager must hold up neither the exit nor
+    // the teardown of the bus it waits on.
+    if (!managerAnswered) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
     return code;
 }

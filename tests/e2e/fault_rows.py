@@ -366,7 +366,10 @@ def instance_rows(r):
         wait_for("the panel to close", lambda: not r.app.ask()["popoverShown"], 5)
         with socket.socket(socket.AF_UNIX) as client:
             client.connect(door)
-            client.sendall(b"open\n")
+            try:
+                client.sendall(b"open\n")
+            except (BrokenPipeError, ConnectionResetError):
+                pass  # the app hung up on the stranger before the request was written
         time.sleep(1.5)  # what the app would need to open it
 
     r.row("another user asks to open the panel", knock, "the panel still closed",
