@@ -7,6 +7,14 @@
         <source>Korvel Printer: print service stopped</source>
         <translation>Korvel Printer: dịch vụ in đã dừng</translation>
     </message>
+    <message>
+        <source>Diagnostics copied</source>
+        <translation>Đã sao chép thông tin chẩn đoán</translation>
+    </message>
+    <message>
+        <source>Paste the report into your message to support.</source>
+        <translation>Hãy dán báo cáo vào tin nhắn gửi bộ phận hỗ trợ.</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionsCard</name>
@@ -204,6 +212,17 @@
     </message>
 </context>
 <context>
+    <name>PrintErrorNotices</name>
+    <message>
+        <source>%1 print errors since %2</source>
+        <translation>%1 lỗi in từ %2</translation>
+    </message>
+    <message>
+        <source>Print error</source>
+        <translation>Lỗi in</translation>
+    </message>
+</context>
+<context>
     <name>PrinterSection</name>
     <message>
         <source>Refresh</source>
@@ -253,6 +272,29 @@
     <message>
         <source>Restarts the print service</source>
         <translation>Khởi động lại dịch vụ in</translation>
+    </message>
+</context>
+<context>
+    <name>TrayStatusItem</name>
+    <message>
+        <source>Open Korvel Printer</source>
+        <translation>Mở Korvel Printer</translation>
+    </message>
+    <message>
+        <source>Cấu hình máy in</source>
+        <translation>Cấu hình máy in</translation>
+    </message>
+    <message>
+        <source>Copy diagnostics</source>
+        <translation>Sao chép thông tin chẩn đoán</translation>
+    </message>
+    <message>
+        <source>Notify on print errors</source>
+        <translation>Thông báo khi in lỗi</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Thoát</translation>
     </message>
 </context>
 </TS>

@@ -1,10 +1,26 @@
 #include "app/AppDelegate.h"
 
+#include "app/DiagnosticsText.h"
+#include "app/StatusCheck.h"
 #include "app/StatusItemImage.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QSettings>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+const auto notifySetting = u"notifyOnPrintErrors"_s;
+
+QSettings settings()
+{
+    return QSettings(u"korvel-printer"_s, u"korvel-printer"_s);
+}
+
+} // namespace
 
 AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform, QObject *parent)
     : QObject(parent)
@@ -38,6 +54,8 @@ void AppDelegate::applicationDidFinishLaunching()
     });
     connect(m_popover.get(), &Popover::dismissedByOutsidePress, this,
             &AppDelegate::popoverDismissed);
+    connect(m_popover.get(), &Popover::diagnosticsRequested, this, &AppDelegate::copyDiagnostics);
+    connectStatusItemMenu();
 
     if (m_platform.makeNotifier)
         m_notifier = m_platform.makeNotifier([item = QPointer<StatusItem>(m_statusItem.get())](
@@ -49,6 +67,10 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     connect(m_notifier.get(), &Notifier::activated, this, &AppDelegate::openPopover);
     connect(m_statusItem.get(), &StatusItem::messageClicked, this, &AppDelegate::openPopover);
+    m_printErrors = std::make_unique<PrintErrorNotices>(m_environment.logPath, *m_notifier);
+    const bool notifyOnPrintErrors = settings().value(notifySetting, true).toBool();
+    m_statusItem->setNotifyOnPrintErrors(notifyOnPrintErrors);
+    m_printErrors->setEnabled(notifyOnPrintErrors);
     // While the panel is open its checks tell the state too.
     connect(&m_models.serviceStatus, &ServiceStatus::stateChanged, this,
             [this] { serviceStateObserved(m_models.serviceStatus.state()); });
@@ -144,4 +166,36 @@ void AppDelegate::popoverDismissed(QPoint globalPos)
 {
     if (m_arbiter.popoverDismissed(globalPos, m_statusItem->geometry(), m_clock.elapsed()))
         m_models.stop();
+}
+
+void AppDelegate::connectStatusItemMenu()
+{
+    StatusItem *item = m_statusItem.get();
+    connect(item, &StatusItem::openRequested, this, &AppDelegate::openPopover);
+    connect(item, &StatusItem::configRequested, this, [this] { m_configWindow.showConfig(); });
+    connect(item, &StatusItem::diagnosticsRequested, this, &AppDelegate::copyDiagnostics);
+    connect(item, &StatusItem::notifyOnPrintErrorsToggled, this,
+            &AppDelegate::setNotifyOnPrintErrors);
+    connect(item, &StatusItem::quitRequested, qApp, &QCoreApplication::quit);
+}
+
+void AppDelegate::setNotifyOnPrintErrors(bool on)
+{
+    settings().setValue(notifySetting, on);
+    if (m_printErrors)
+        m_printErrors->setEnabled(on);
+}
+
+void AppDelegate::copyDiagnostics()
+{
+    auto *check = new StatusCheck(m_environment, StatusCheck::Detail::diagnostics, this);
+    connect(check, &StatusCheck::finished, this, [this, check](const StationReport &report) {
+        check->deleteLater();
+        const DiagnosticsContext context{QGuiApplication::platformName(), m_statusItem->hostKind()};
+        QGuiApplication::clipboard()->setText(diagnosticsText(report, context));
+        if (m_notifier)
+            m_notifier->notify(tr("Diagnostics copied"),
+                               tr("Paste the report into your message to support."));
+    });
+    check->start();
 }

@@ -5,6 +5,7 @@
 #include "app/AppPlatform.h"
 #include "app/ConfigWindowController.h"
 #include "app/FallPolicy.h"
+#include "app/PrintErrorNotices.h"
 #include "app/ToggleArbiter.h"
 
 #include <QElapsedTimer>
@@ -32,6 +33,9 @@ public:
     // A state of the service from whoever watches it: badges the icon, sets the tooltip and may
     // end in one notification of its fall.
     void serviceStateObserved(const ServiceState &state);
+    // Checks the station once more and puts the diagnostics report on the clipboard, then says
+    // so.
+    void copyDiagnostics();
 
     StatusItem *statusItem() const { return m_statusItem.get(); }
     Popover *popover() const { return m_popover.get(); }
@@ -43,6 +47,8 @@ private:
     void popoverDismissed(QPoint globalPos);
     void scheduleFallDecision();
     void decideFall();
+    void connectStatusItemMenu();
+    void setNotifyOnPrintErrors(bool on);
 
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<Popover> m_popover;
@@ -57,4 +63,5 @@ private:
     std::unique_ptr<ServiceWatcher> m_serviceWatcher;
     FallPolicy m_fallPolicy;
     QTimer m_fallTimer;
+    std::unique_ptr<PrintErrorNotices> m_printErrors;
 };

@@ -20,4 +20,6 @@ public:
 Q_SIGNALS:
     // The panel hid itself because of a mouse press at `globalPos`, outside it.
     void dismissedByOutsidePress(QPoint globalPos);
+    // The panel's keyboard shortcut for "Copy diagnostics", which no label shows.
+    void diagnosticsRequested();
 };

@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 
 PopupPopover::PopupPopover(AppModels &models, std::function<void()> openConfig, QObject *parent)
     : Popover(parent)
@@ -16,6 +17,9 @@ PopupPopover::PopupPopover(AppModels &models, std::function<void()> openConfig, 
     auto *view = new PopoverView(models, std::move(openConfig), *m_sharePicker);
     m_panel = std::make_unique<PopupPanel>(view);
     connect(m_panel.get(), &PopupPanel::outsidePress, this, &Popover::dismissedByOutsidePress);
+    auto *diagnostics =
+        new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), m_panel.get());
+    connect(diagnostics, &QShortcut::activated, this, &Popover::diagnosticsRequested);
     // Painted once off screen at launch: the polish, layout, font loading and glyph rendering
     // were most of the first open's time. The picture itself is not kept.
     m_panel->grab();

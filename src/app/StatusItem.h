@@ -24,8 +24,19 @@ public:
     virtual void showMessage(const QString &title, const QString &body) = 0;
     // Global screen rectangle of the item; empty when the platform cannot tell.
     virtual QRect geometry() const = 0;
+    // What shows the item: "XEmbed", "StatusNotifier", "none", or the platform's own words.
+    virtual QString hostKind() const { return {}; }
+    // The check mark of the menu's "Notify on print errors", where the item has a menu.
+    virtual void setNotifyOnPrintErrors(bool) {}
 
 Q_SIGNALS:
     void clicked();
     void messageClicked();
+    // The item's menu, where it has one.
+    void openRequested();
+    void configRequested();
+    void diagnosticsRequested();
+    // Only by the user: setNotifyOnPrintErrors() does not emit it.
+    void notifyOnPrintErrorsToggled(bool on);
+    void quitRequested();
 };

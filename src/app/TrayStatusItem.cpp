@@ -59,6 +59,31 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
                     Q_EMIT clicked();
             });
     connect(&m_tray, &QSystemTrayIcon::messageClicked, this, &StatusItem::messageClicked);
+
+    m_menu.addAction(tr("Open Korvel Printer"), this, &StatusItem::openRequested);
+    m_menu.addAction(tr("Cấu hình máy in"), this, &StatusItem::configRequested);
+    m_menu.addAction(tr("Copy diagnostics"), this, &StatusItem::diagnosticsRequested);
+    m_notifyAction = m_menu.addAction(tr("Notify on print errors"));
+    m_notifyAction->setCheckable(true);
+    connect(m_notifyAction, &QAction::triggered, this, &StatusItem::notifyOnPrintErrorsToggled);
+    m_menu.addSeparator();
+    m_menu.addAction(tr("Quit"), this, &StatusItem::quitRequested);
+#ifndef Q_OS_MACOS
+    // A menu-bar item with a menu opens it on every click, and the panel never.
+    m_tray.setContextMenu(&m_menu);
+#endif
+}
+
+QString TrayStatusItem::hostKind() const
+{
+#ifdef Q_OS_MACOS
+    return u"menu bar"_s;
+#else
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return u"none"_s;
+    // Only an XEmbed tray tells the app where the icon is.
+    return m_tray.geometry().isEmpty() ? u"StatusNotifier"_s : u"XEmbed"_s;
+#endif
 }
 
 void TrayStatusItem::setImage(const QImage &image)

@@ -2,9 +2,12 @@
 
 #include "app/StatusItem.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QSystemTrayIcon>
 
-// The status item as a system-tray icon. A left click (Trigger) is the item's click.
+// The status item as a system-tray icon. A left click (Trigger) is the item's click; on Linux a
+// right click opens its menu.
 class TrayStatusItem : public StatusItem
 {
     Q_OBJECT
@@ -19,11 +22,15 @@ public:
     void setToolTip(const QString &toolTip) override { m_tray.setToolTip(toolTip); }
     void showMessage(const QString &title, const QString &body) override;
     QRect geometry() const override { return m_tray.geometry(); }
+    QString hostKind() const override;
+    void setNotifyOnPrintErrors(bool on) override { m_notifyAction->setChecked(on); }
 
 private:
     void showIcon();
 
     QSystemTrayIcon m_tray;
+    QMenu m_menu;
+    QAction *m_notifyAction = nullptr;
     QIcon m_icon;
     // Plain until a state is observed.
     ServiceState::Kind m_badge = ServiceState::Kind::running;

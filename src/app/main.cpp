@@ -1,5 +1,6 @@
 #include "app/AppEnvironment.h"
 #include "app/AppStartup.h"
+#include "app/CommandLine.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -7,6 +8,12 @@
 int main(int argc, char *argv[])
 {
     forbidSessionBusAutolaunch();
+    const CommandLine commandLine(argc, argv);
+    if (commandLine.action() != CommandLine::Action::tray) {
+        // No display needed: the GUI platform plugin is never loaded.
+        QCoreApplication app(argc, argv);
+        return commandLine.runWithoutGui(AppEnvironment::standard());
+    }
     QApplication app(argc, argv);
     return runTrayApp(app, AppEnvironment::standard());
 }

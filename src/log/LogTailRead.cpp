@@ -32,8 +32,8 @@ QString openFailure(const QString &path, int error)
     }
 }
 
-// Opens `path` only if it is a regular file; otherwise the errno-style reason. A FIFO or a device
-// at the log path would block the main thread on open or read, so it is refused unopened.
+} // namespace
+
 int openRegularFile(const QString &path, QFile &file)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -46,8 +46,6 @@ int openRegularFile(const QString &path, QFile &file)
     }
     return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? 0 : EBADF;
 }
-
-} // namespace
 
 TailRead readLogTail(const QString &path, qint64 maxLines, qint64 windowBytes)
 {

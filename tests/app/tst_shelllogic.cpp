@@ -1,6 +1,8 @@
 #include "app/FallPolicy.h"
 #include "app/PopoverPlacement.h"
+#include "app/PrintErrorPolicy.h"
 #include "app/SingleInstance.h"
+#include "app/StationReport.h"
 #include "app/StatusBadge.h"
 #include "app/TitleBadge.h"
 #include "app/ToggleArbiter.h"
@@ -196,6 +198,94 @@ private Q_SLOTS:
         }
         runTimer(std::numeric_limits<qint64>::max());
         QCOMPARE(at.join(u' '), notified);
+    }
+
+    // The first burst is told at once with its newest line; what follows waits out the quiet
+    // period and is told as one, counted, with the time of the previous notice.
+    void printErrorPolicy()
+    {
+        PrintErrorPolicy policy;
+        const QDateTime start(QDate(2026, 3, 14), QTime(14, 2));
+        QStringList told;
+        const auto decide = [&](qint64 ms) {
+            if (const auto notice = policy.decide(ms, start.addMSecs(ms)))
+                told << QString::number(notice->count) + u' ' + notice->newestLine + u' ' +
+                            (notice->since ? notice->since->toString(u"HH:mm"_s) : u"-"_s);
+        };
+        policy.observe(3, u"c"_s);
+        decide(0);
+        policy.observe(1, u"d"_s);
+        decide(1000);
+        policy.observe(2, u"f"_s);
+        decide(5000);
+        QCOMPARE(policy.decisionAt(), std::optional(PrintErrorPolicy::quietMs));
+        decide(PrintErrorPolicy::quietMs);
+        decide(PrintErrorPolicy::quietMs + 1);
+        QCOMPARE(told, (QStringList{u"3 c -"_s, u"3 f 14:02"_s}));
+    }
+
+    // service: r running, s stopped, n not installed, u unknown, - no answer in time. printers:
+    // how many the daemon lists (P1, P2, …), -1 for an error. slot: the first slot's printer.
+    void statusExitCode_data()
+    {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<bool>("health");
+        QTest::addColumn<int>("printers");
+        QTest::addColumn<QString>("slot");
+        QTest::addColumn<int>("errorMinutesAgo");
+        QTest::addColumn<bool>("configError");
+        QTest::addColumn<int>("code");
+        QTest::newRow("all well") << u"r"_s << true << 2 << u"P1"_s << -1 << false << 0;
+        QTest::newRow("slots left unset") << u"r"_s << true << 2 << u""_s << -1 << false << 0;
+        QTest::newRow("an old error") << u"r"_s << true << 2 << u"P1"_s << 11 << false << 0;
+        QTest::newRow("a recent error") << u"r"_s << true << 2 << u"P1"_s << 9 << false << 1;
+        QTest::newRow("slot names an unlisted printer")
+            << u"r"_s << true << 2 << u"P9"_s << -1 << false << 1;
+        QTest::newRow("no printers") << u"r"_s << true << 0 << u""_s << -1 << false << 1;
+        QTest::newRow("stopped, daemon answering")
+            << u"s"_s << true << 2 << u"P1"_s << -1 << false << 2;
+        QTest::newRow("not installed") << u"n"_s << true << 2 << u"P1"_s << -1 << false << 2;
+        QTest::newRow("health not OK") << u"r"_s << false << 2 << u"P1"_s << -1 << false << 2;
+        QTest::newRow("printers unreadable") << u"r"_s << true << -1 << u"P1"_s << -1 << false << 2;
+        QTest::newRow("config unreadable") << u"r"_s << true << 2 << u"P1"_s << -1 << true << 2;
+        QTest::newRow("manager silent") << u"-"_s << true << 2 << u"P1"_s << -1 << false << 3;
+        QTest::newRow("manager unknown") << u"u"_s << true << 2 << u"P1"_s << -1 << false << 3;
+        QTest::newRow("manager silent, daemon down")
+            << u"-"_s << false << -1 << u"P1"_s << -1 << false << 2;
+    }
+
+    void statusExitCode()
+    {
+        QFETCH(QString, service);
+        QFETCH(bool, health);
+        QFETCH(int, printers);
+        QFETCH(QString, slot);
+        QFETCH(int, errorMinutesAgo);
+        QFETCH(bool, configError);
+        QFETCH(int, code);
+        StationReport report;
+        report.takenAt = QDateTime::currentDateTime();
+        const QHash<QString, ServiceState> states{{u"r"_s, ServiceState::running(412)},
+                                                  {u"s"_s, ServiceState::stopped()},
+                                                  {u"n"_s, ServiceState::notInstalled()},
+                                                  {u"u"_s, ServiceState::unknown(u"no bus"_s)}};
+        if (const auto state = states.constFind(service); state != states.cend())
+            report.service = *state;
+        report.healthOk = health;
+        if (printers < 0)
+            report.printersError = u"refused"_s;
+        else
+            report.printers = QStringList();
+        for (int i = 1; i <= printers; ++i)
+            report.printers->append(u"P"_s + QString::number(i));
+        report.slots[0].printer = slot;
+        if (configError)
+            report.configError = u"Invalid response from /config"_s;
+        if (errorMinutesAgo >= 0) {
+            report.lastErrorLine = u"ERROR paper out"_s;
+            report.lastErrorAt = report.takenAt.addSecs(-60 * errorMinutesAgo);
+        }
+        QCOMPARE(int(::statusExitCode(report)), code);
     }
 
     void badge_data()

@@ -131,6 +131,12 @@ def run(args, session):
         opener.write(f'#!/bin/sh\necho "$1" >>{opened}\n')
     os.chmod(opener.name, 0o755)
     session.env["PATH"] = os.path.join(session.work, "bin") + ":" + session.env["PATH"]
+    # The simulator writes error lines; their notifications are switched off as a user would.
+    session.env["XDG_CONFIG_HOME"] = os.path.join(session.work, "config")
+    os.makedirs(os.path.join(session.work, "config", "korvel-printer"))
+    with open(os.path.join(session.work, "config", "korvel-printer", "korvel-printer.conf"),
+              "w") as settings:
+        settings.write("[General]\nnotifyOnPrintErrors=false\n")
     app_pid = session.start("app", [args.app, "--daemon-base", base, "--system-bus", bus,
                                     "--session-bus", "unix:path=" + session.work + "/no-bus",
                                     "--log", log_path, "--inspect", socket_path],

@@ -97,7 +97,8 @@ class Rows:
         # A fixed address (no guid), so the app reaches a restarted bus there again.
         self.bus = self.session.start_bus(self.run_as, "unix:path=" + os.path.join(self.dir, "bus"))
         self.start_manager()
-        self.write_log([f"2025-03-14 09:12:{i:02d} INFO Health check OK" for i in range(20)])
+        self.write_log([f"2025-03-14 09:12:{i:02d} INFO Health check OK" for i in range(20)]
+                       + ["2025-03-14 09:13:00 ERROR PRINT_IOKIT_FAIL before the start"])
         self.session.start("app", self.run_as + [
             "env", "XDG_RUNTIME_DIR=" + os.path.join(self.dir, "runtime"), "HOME=" + self.dir,
             self.args.app, "--daemon-base", f"http://127.0.0.1:{self.port}", "--system-bus",
@@ -292,6 +293,44 @@ def log_rows(r):
         read_error("The log path is a folder: "), file_again)
 
 
+def notice_rows(r):
+    """Print-error notifications, shown as the tray's balloons (this run has no session bus)."""
+    def balloon_texts():
+        return [w["text"] for window in r.app.ask()["windows"]
+                if window["className"] == "QBalloonTip" for w in window["widgets"]]
+
+    def rotated_burst():
+        os.rename(r.log, r.log + ".1")
+        r.write_log(["[ERROR] PRINT_ERROR job=1 paper out", "[INFO] Health check OK",
+                     "[ERROR] PRINT_IOKIT_FAIL job=2 cover open"])
+
+    def appended_burst():
+        with open(r.log, "a") as handle:
+            handle.write("".join(f"[ERROR] PRINT_ERROR job={i}\n" for i in range(3, 6)))
+
+    for name, act, count, texts in (
+            ("none for error lines there before the start", lambda: None, 0, None),
+            ("one for a burst in the rotated log", rotated_burst, 1,
+             ["Print error", "[ERROR] PRINT_IOKIT_FAIL job=2 cover open"]),
+            ("no second one within 10 minutes", appended_burst, 1, None)):
+        try:
+            act()
+            if texts:  # due: waited for, however late a loaded machine runs it
+                wait_for("the notification", lambda: r.app.ask()["trayMessages"] >= count, 15)
+            else:  # not due: time for a wrong one to show
+                time.sleep(2)
+            told = r.app.ask()["trayMessages"]
+            if told != count:
+                raise Failure(f"{told} notifications, not {count}")
+            if texts and not all(text in balloon_texts() for text in texts):
+                raise Failure(f"the balloon reads {balloon_texts()}")
+            print(f"PASS notification: {name}", flush=True)
+        except Failure as failure:
+            r.failed += 1
+            print(f"FAIL notification: {name}: {failure}", flush=True)
+    os.remove(r.log + ".1")
+
+
 def service_rows(r):
     def state(pattern):
         return lambda s: (re.fullmatch(pattern, s["state"])
@@ -383,7 +422,7 @@ def run(args, session):
     session.start_display()
     session.start_xembed_tray()
     rows.start()
-    for group in (daemon_rows, log_rows, service_rows, instance_rows):
+    for group in (notice_rows, daemon_rows, log_rows, service_rows, instance_rows):
         group(rows)
     print(f"{rows.failed} failed; took {time.monotonic() - started:.0f} s")
     return 1 if rows.failed else 0

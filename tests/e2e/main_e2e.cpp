@@ -3,12 +3,12 @@
 #include "app/AppDelegate.h"
 #include "app/AppEnvironment.h"
 #include "app/AppStartup.h"
+#include "app/CommandLine.h"
 #include "platform/Platform.h"
 #include "platform/linux/SystemdServiceControl.h"
 #include "platform/linux/SystemdUnitWatcher.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -18,6 +18,9 @@ namespace {
 // Buses at these addresses stand in for the system and the session bus.
 const QCommandLineOption systemBus(u"system-bus"_s, u"System bus address."_s, u"address"_s);
 const QCommandLineOption sessionBus(u"session-bus"_s, u"Session bus address."_s, u"address"_s);
+const QCommandLineOption daemonBase(u"daemon-base"_s, u"Daemon base URL."_s, u"url"_s);
+const QCommandLineOption logFile(u"log"_s, u"Daemon log file."_s, u"path"_s);
+const QCommandLineOption inspect(u"inspect"_s, u"Inspection socket."_s, u"path"_s);
 
 SystemdServiceControl::Bus busFor(const QCommandLineParser &parser,
                                   const QCommandLineOption &option,
@@ -27,20 +30,8 @@ SystemdServiceControl::Bus busFor(const QCommandLineParser &parser,
                                 : BusReconnector::create(standard);
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+AppEnvironment fakedEnvironment(const QCommandLineParser &parser)
 {
-    forbidSessionBusAutolaunch();
-    QApplication app(argc, argv);
-
-    QCommandLineParser parser;
-    const QCommandLineOption daemonBase(u"daemon-base"_s, u"Daemon base URL."_s, u"url"_s);
-    const QCommandLineOption log(u"log"_s, u"Daemon log file."_s, u"path"_s);
-    const QCommandLineOption inspect(u"inspect"_s, u"Inspection socket."_s, u"path"_s);
-    parser.addOptions({daemonBase, systemBus, sessionBus, log, inspect});
-    parser.process(app);
-
     AppEnvironment environment = AppEnvironment::standard();
     if (parser.isSet(daemonBase))
         environment.daemonBase = parser.value(daemonBase);
@@ -50,10 +41,26 @@ int main(int argc, char *argv[])
     environment.makeServiceWatcher = [=] {
         return std::make_unique<SystemdUnitWatcher>(system, session);
     };
-    if (parser.isSet(log))
-        environment.logPath = parser.value(log);
+    if (parser.isSet(logFile))
+        environment.logPath = parser.value(logFile);
     environment.configHelperPath = QStringLiteral(KORVEL_CONFIG_HELPER);
+    return environment;
+}
 
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    forbidSessionBusAutolaunch();
+    const CommandLine commandLine(argc, argv,
+                                  {daemonBase, systemBus, sessionBus, logFile, inspect});
+    const QCommandLineParser &parser = commandLine.parser();
+    if (commandLine.action() != CommandLine::Action::tray) {
+        QCoreApplication app(argc, argv);
+        return commandLine.runWithoutGui(fakedEnvironment(parser));
+    }
+    QApplication app(argc, argv);
+    const AppEnvironment environment = fakedEnvironment(parser);
     std::unique_ptr<AppInspector> inspector;
     return runTrayApp(app, environment, [&](AppDelegate &delegate) {
         if (!parser.isSet(inspect))

@@ -56,6 +56,11 @@ def run_installed_app(args, session):
     session.click(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
     wait_for("the 520 × 720 panel \"Korvel Printer\"", lambda: any(
         w[1:] == (520, 720) for w in session.shown_windows("Korvel Printer")), 10)
+    # As over SSH: no display at all, the shipped binary's check of the same daemon.
+    status = subprocess.run(["/usr/bin/korvel-printer", "--status"], capture_output=True, text=True,
+                            env={k: v for k, v in session.env.items() if k != "DISPLAY"}, timeout=10)
+    check(status.returncode in (0, 1, 2, 3) and "health: OK" in status.stdout.splitlines(),
+          f"--status without a display: {status.returncode} {status.stdout}{status.stderr}")
 
 
 def install_run_remove(args, deb, session):
