@@ -181,11 +181,12 @@ def run(args, session):
     check(restarts == ["RestartUnit korvel-printer.service replace interactive"],
           f"Restart sent {restarts}")
 
-    # Closed from the icon, and its polling stopped. A StatusNotifier host never learns of the
-    # closing press (the popup holds the pointer), so there the polling goes on until next open.
+    # Closed from the icon, and its polling stopped. A StatusNotifier host learns of the closing
+    # press only when the X server replays it after the popup's grab, which is a race; where it
+    # does not, the polling goes on until the next open, as after a click elsewhere.
     snapshot = toggle(False, "the popover to close from the icon")
-    left = 1 if args.tray == "sni" else 0
-    check(snapshot["pollingTimers"] == {"logTailer": left, "serviceStatus": left},
+    allowed = ({"logTailer": 0, "serviceStatus": 0}, {"logTailer": 1, "serviceStatus": 1})
+    check(snapshot["pollingTimers"] in (allowed if args.tray == "sni" else allowed[:1]),
           f"closing from the icon left timers {snapshot['pollingTimers']}")
 
     # A second start hands over: it ends at once with status 0 and the first opens its panel.

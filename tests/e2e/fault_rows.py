@@ -20,6 +20,9 @@ MiB = 1024 * 1024
 # Below the faults' own durations (a 5 s answer, a 2 s bus timeout), so a blocking call shows.
 STALL_LIMIT_MS = 1500
 MEMORY_LIMIT_KIB = 64 * 1024
+# An instrumented build runs slower, and its allocator's quarantine makes peaks meaningless.
+SANITIZED = "ASAN_OPTIONS" in os.environ
+SANITIZER_SLOWDOWN = 3 if SANITIZED else 1
 # One poll of each model, plus slack for a loaded machine.
 LOG_POLL = 1.0 + 1.5
 SERVICE_POLL = 3.0 + 2.0 + 2.0
@@ -129,9 +132,9 @@ class Rows:
             recovered = self.mend(poll)
             after = self.ask()
             stall, growth = after["longestStallMs"], after["peakRssKiB"] - base["peakRssKiB"]
-            if stall > stall_limit:
+            if stall > stall_limit * SANITIZER_SLOWDOWN:
                 raise Failure(f"the event loop stalled for {stall} ms")
-            if growth > memory_kib:
+            if growth > memory_kib and not SANITIZED:
                 raise Failure(f"peak memory grew by {growth // 1024} MiB")
             print(f"PASS {name}: stall {stall} ms, peak RSS +{max(growth, 0) // 1024} MiB; "
                   f"shown in {shown:.1f} s, recovered in {recovered:.1f} s", flush=True)
