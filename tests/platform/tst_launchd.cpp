@@ -92,21 +92,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("label");
+        // Short, so the hang ends soon; long, so a slow machine reads the flood in time.
+        QTest::addColumn<int>("timeoutMs");
         QTest::newRow("unknown label")
-            << QByteArray("echo 'Could not find service' >&2\nexit 113\n") << u"Not installed"_s;
+            << QByteArray("echo 'Could not find service' >&2\nexit 113\n") << u"Not installed"_s
+            << 500;
         // Far more than a pipe holds.
         QTest::newRow("flood on stdout")
-            << "head -c 4000000 /dev/zero | tr '\\0' x\n" + printsPid412 << u"Running (pid 412)"_s;
-        QTest::newRow("hangs") << QByteArray("exec sleep 60\n")
-                               << u"Unknown: launchctl timed out"_s;
+            << "head -c 4000000 /dev/zero | tr '\\0' x\n" + printsPid412 << u"Running (pid 412)"_s
+            << 10000;
+        QTest::newRow("hangs") << QByteArray("exec sleep 60\n") << u"Unknown: launchctl timed out"_s
+                               << 500;
     }
 
     void query()
     {
         QFETCH(QByteArray, body);
         QFETCH(QString, label);
-        LaunchdServiceControl control(
-            {u"com.korvel.printer"_s, fake(u"launchctl"_s, body), u"/nonexistent"_s, 500ms});
+        QFETCH(int, timeoutMs);
+        LaunchdServiceControl control({u"com.korvel.printer"_s, fake(u"launchctl"_s, body),
+                                       u"/nonexistent"_s, std::chrono::milliseconds(timeoutMs)});
         QCOMPARE(control.queryState().label(), label);
         QCOMPARE(read(u"args"_s), "list\ncom.korvel.printer\n");
         // A hung launchctl is killed, not left behind.
