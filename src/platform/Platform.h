@@ -34,5 +34,10 @@ std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage);
 // ~/.dbus): features that need the session bus then do without. Call before anything uses it.
 void forbidSessionBusAutolaunch();
 
+// Picks the GUI platform for the tray app where the user has not (QT_QPA_PLATFORM), before
+// QApplication exists; true when it set QT_QPA_PLATFORM, which the caller then unsets again so
+// that the programs the app starts choose their own.
+bool chooseTrayPlatform();
+
 // Hands memory the allocator keeps after a one-off burst back to the system.
 void releaseFreedMemory();

@@ -98,3 +98,14 @@ void forbidSessionBusAutolaunch()
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     }
 }
+
+bool chooseTrayPlatform()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsSet("DISPLAY") ||
+        !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return false;
+    // No Wayland protocol lets a client place its popup at the tray icon on GNOME or KDE;
+    // through XWayland it can.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    return true;
+}

@@ -65,3 +65,8 @@ void forbidSessionBusAutolaunch()
 {
     // No D-Bus here.
 }
+
+bool chooseTrayPlatform()
+{
+    return false;
+}
