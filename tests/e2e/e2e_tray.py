@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Drives korvel-printer-e2e under Xvfb with a real tray host (--tray: trayer for XEmbed or
-gtk-sni-tray-standalone for StatusNotifierItem), or with none until trayer starts late, reading
-what it shows through its socket."""
+gtk-sni-tray-standalone for StatusNotifierItem), or with none until one of them starts late
+(late-…), reading what it shows through its socket."""
 
 import argparse
 import ctypes
@@ -18,8 +18,8 @@ CONFIG_TITLE = "Korvel Printer — Cấu hình"
 HEAVY_LIBRARIES = ("libLLVM", "_dri.so", "libGLX_mesa", "libQt6WebEngineCore")
 
 
-def start_sni_tray(session):
-    session.env["DBUS_SESSION_BUS_ADDRESS"] = session.start_bus()
+def start_sni_tray(session, bus=None):
+    session.env["DBUS_SESSION_BUS_ADDRESS"] = bus or session.start_bus()
     session.start("watcher", ["status-notifier-watcher"])
     wait_for("the StatusNotifierWatcher on the bus", lambda: "boolean true" in session.x11(
         "dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
@@ -110,9 +110,9 @@ def override_redirect(session, window):
     return "Override Redirect State: yes" in session.x11("xwininfo", "-id", str(window))
 
 
-def run_without_tray(args, session):
+def run_without_tray(args, session, late):
     """No tray host: one notification, a second start opens a closable window; a tray that
-    starts later shows the icon, whose click opens the popup."""
+    starts later (`late`) shows the icon, whose click opens the popup."""
     session.start_display()
     bus = session.start_bus()
     session.env.update(DBUS_SESSION_BUS_ADDRESS=bus, XDG_CURRENT_DESKTOP="ubuntu:GNOME")
@@ -153,10 +153,12 @@ def run_without_tray(args, session):
     check(snapshot["pollingTimers"] == {"logTailer": 0, "serviceStatus": 0},
           f"closing the window left timers {snapshot['pollingTimers']}")
 
-    session.start_xembed_tray()
-    icon = wait_for("the icon in the tray that started late",
-                    lambda: session.tray_icon("korvel-printer-e2e"), 10)
-    time.sleep(0.7)  # the icon takes clicks once embedded
+    if late == "sni":
+        start_sni_tray(session, bus)
+    else:
+        session.start_xembed_tray()
+    icon = wait_for("the icon in the tray that started late", lambda: tray_icon(session, late), 10)
+    time.sleep(0.7)  # the icon takes clicks once shown
     session.click(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
     wait_for("the popup from the icon", lambda: app.popover_state(True), 5)
     popup = wait_for("the popup's window", lambda: session.shown_windows("Korvel Printer"), 5)
@@ -165,8 +167,8 @@ def run_without_tray(args, session):
 
 
 def run(args, session):
-    if args.tray == "none":
-        return run_without_tray(args, session)
+    if args.tray.startswith("late-"):
+        return run_without_tray(args, session, args.tray[len("late-"):])
     session.start_display()
     if args.tray == "xembed":
         session.start_xembed_tray()
@@ -337,7 +339,7 @@ if __name__ == "__main__":
     parser.add_argument("--sim", required=True)
     parser.add_argument("--fake-systemd", required=True)
     parser.add_argument("--source-dir", help="working directory of the app (finds its icon)")
-    parser.add_argument("--tray", choices=["xembed", "sni", "none"], default="xembed",
+    parser.add_argument("--tray", choices=["xembed", "sni", "late-xembed", "late-sni"], default="xembed",
                         help="tray protocol and host to run against")
     status = main(parser, run)
     if status == 0:
