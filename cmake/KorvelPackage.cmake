@@ -35,6 +35,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/conffiles)
 # Run, not linked: the browser helpers, and the image plugin that reads the tray icon (.icns).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, qt6-image-formats-plugins")
+# Stock GNOME shows no tray icons without it.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-shell-extension-appindicator")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "tray companion for the Korvel point-of-sale print daemon
 Korvel Printer puts an icon into the system tray that opens a panel with the
 local print daemon's receipt and label printer slots, its service state and

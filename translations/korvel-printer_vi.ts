@@ -15,6 +15,14 @@
         <source>Paste the report into your message to support.</source>
         <translation>Hãy dán báo cáo vào tin nhắn gửi bộ phận hỗ trợ.</translation>
     </message>
+    <message>
+        <source>Korvel Printer is running, but this desktop shows no tray icons. Open it again from the app launcher to see the panel.</source>
+        <translation>Korvel Printer đang chạy, nhưng màn hình nền này không hiện biểu tượng khay hệ thống. Hãy mở lại ứng dụng từ trình khởi chạy để xem bảng điều khiển.</translation>
+    </message>
+    <message>
+        <source>The AppIndicator extension adds tray icons.</source>
+        <translation>Tiện ích mở rộng AppIndicator sẽ thêm biểu tượng khay hệ thống.</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionsCard</name>

@@ -14,6 +14,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const auto notifySetting = u"notifyOnPrintErrors"_s;
+const auto noHost = u"none"_s;
+// A tray that starts with the session may come up after the app.
+constexpr int noTrayNoticeDelayMs = 5000;
 
 QSettings settings()
 {
@@ -55,6 +58,7 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_popover.get(), &Popover::dismissedByOutsidePress, this,
             &AppDelegate::popoverDismissed);
     connect(m_popover.get(), &Popover::diagnosticsRequested, this, &AppDelegate::copyDiagnostics);
+    connect(m_popover.get(), &Popover::windowClosed, this, [this] { m_models.stop(); });
     connectStatusItemMenu();
 
     if (m_platform.makeNotifier)
@@ -65,6 +69,7 @@ void AppDelegate::applicationDidFinishLaunching()
         });
     if (!m_notifier)
         return;
+    QTimer::singleShot(noTrayNoticeDelayMs, this, &AppDelegate::noticeMissingTray);
     connect(m_notifier.get(), &Notifier::activated, this, &AppDelegate::openPopover);
     connect(m_statusItem.get(), &StatusItem::messageClicked, this, &AppDelegate::openPopover);
     m_printErrors = std::make_unique<PrintErrorNotices>(m_environment.logPath, *m_notifier);
@@ -128,7 +133,22 @@ void AppDelegate::openPopover()
     // Started first, so the immediate read, check and fetches are under way when the panel
     // first paints.
     m_models.start();
-    m_popover->showBelow(m_statusItem->geometry());
+    // Without a tray nothing anchors the panel, and nothing could close it: a window then.
+    if (m_statusItem->hostKind() == noHost)
+        m_popover->showAsWindow();
+    else
+        m_popover->showBelow(m_statusItem->geometry());
+}
+
+void AppDelegate::noticeMissingTray()
+{
+    if (m_statusItem->hostKind() != noHost)
+        return;
+    QString body = tr("Korvel Printer is running, but this desktop shows no tray icons. Open it "
+                      "again from the app launcher to see the panel.");
+    if (qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME"_s))
+        body += u' ' + tr("The AppIndicator extension adds tray icons.");
+    m_notifier->notify(u"Korvel Printer"_s, body);
 }
 
 void AppDelegate::serviceStateObserved(const ServiceState &state)

@@ -28,7 +28,8 @@ public:
     // The status item's action: opens the popover with the models at work, or closes it and
     // stops them.
     void togglePopover();
-    // The opening branch of the toggle, for a second start and a notification's click.
+    // The opening branch of the toggle, for a second start and a notification's click; a
+    // titled window where no tray shows the status item.
     void openPopover();
     // A state of the service from whoever watches it: badges the icon, sets the tooltip and may
     // end in one notification of its fall.
@@ -49,6 +50,8 @@ private:
     void decideFall();
     void connectStatusItemMenu();
     void setNotifyOnPrintErrors(bool on);
+    // One notification when no tray shows the icon, telling how to reach the panel.
+    void noticeMissingTray();
 
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<Popover> m_popover;

@@ -15,6 +15,8 @@ public:
     virtual bool isShown() const = 0;
     // Shows the panel next to `anchor` (the status item's global rectangle).
     virtual void showBelow(const QRect &anchor) = 0;
+    // Shows the panel as an ordinary titled window, for a desktop that shows no status item.
+    virtual void showAsWindow() { showBelow({}); }
     virtual void close() = 0;
 
 Q_SIGNALS:
@@ -22,4 +24,6 @@ Q_SIGNALS:
     void dismissedByOutsidePress(QPoint globalPos);
     // The panel's keyboard shortcut for "Copy diagnostics", which no label shows.
     void diagnosticsRequested();
+    // The user closed the window of showAsWindow() (Escape, or its close button).
+    void windowClosed();
 };

@@ -17,6 +17,7 @@ PopupPopover::PopupPopover(AppModels &models, std::function<void()> openConfig, 
     auto *view = new PopoverView(models, std::move(openConfig), *m_sharePicker);
     m_panel = std::make_unique<PopupPanel>(view);
     connect(m_panel.get(), &PopupPanel::outsidePress, this, &Popover::dismissedByOutsidePress);
+    connect(m_panel.get(), &PopupPanel::windowClosed, this, &Popover::windowClosed);
     auto *diagnostics =
         new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), m_panel.get());
     connect(diagnostics, &QShortcut::activated, this, &Popover::diagnosticsRequested);
@@ -44,9 +45,20 @@ void PopupPopover::showBelow(const QRect &anchor)
     QScreen *screen = QGuiApplication::screenAt(target.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
+    m_panel->setAsWindow(false);
     m_panel->move(popoverOrigin(target, m_panel->size(), screen->availableGeometry()));
     m_panel->show();
     m_panel->raise();
+}
+
+void PopupPopover::showAsWindow()
+{
+    m_panel->setAsWindow(true);
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    m_panel->move(available.center() - m_panel->rect().center());
+    m_panel->show();
+    m_panel->raise();
+    m_panel->activateWindow();
 }
 
 void PopupPopover::close()

@@ -20,6 +20,7 @@ public:
 
     bool isShown() const override;
     void showBelow(const QRect &anchor) override;
+    void showAsWindow() override;
     void close() override;
 
 private:

@@ -106,6 +106,13 @@ void TrayStatusItem::setBadge(ServiceState::Kind kind)
 
 void TrayStatusItem::showMessage(const QString &title, const QString &body)
 {
+#ifndef Q_OS_MACOS
+    // No tray, no balloon: the message would be lost.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(body));
+        return;
+    }
+#endif
     m_tray.showMessage(title, body, QSystemTrayIcon::Warning);
 }
 

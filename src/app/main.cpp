@@ -14,6 +14,9 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return commandLine.runWithoutGui(AppEnvironment::standard());
     }
+    const bool platformChosen = chooseTrayPlatform();
     QApplication app(argc, argv);
+    if (platformChosen)
+        qunsetenv("QT_QPA_PLATFORM");
     return runTrayApp(app, AppEnvironment::standard());
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Drives korvel-printer-e2e under Xvfb with a real tray host (--tray: trayer for XEmbed or
-gtk-sni-tray-standalone for StatusNotifierItem), reading what it shows through its socket."""
+gtk-sni-tray-standalone for StatusNotifierItem), or with none until one of them starts late
+(late-…), reading what it shows through its socket."""
 
 import argparse
 import ctypes
@@ -17,8 +18,8 @@ CONFIG_TITLE = "Korvel Printer — Cấu hình"
 HEAVY_LIBRARIES = ("libLLVM", "_dri.so", "libGLX_mesa", "libQt6WebEngineCore")
 
 
-def start_sni_tray(session):
-    session.env["DBUS_SESSION_BUS_ADDRESS"] = session.start_bus()
+def start_sni_tray(session, bus=None):
+    session.env["DBUS_SESSION_BUS_ADDRESS"] = bus or session.start_bus()
     session.start("watcher", ["status-notifier-watcher"])
     wait_for("the StatusNotifierWatcher on the bus", lambda: "boolean true" in session.x11(
         "dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
@@ -105,7 +106,69 @@ def close_window(session, window):
     xlib.XCloseDisplay(display)
 
 
+def override_redirect(session, window):
+    return "Override Redirect State: yes" in session.x11("xwininfo", "-id", str(window))
+
+
+def run_without_tray(args, session, late):
+    """No tray host: one notification, a second start opens a closable window; a tray that
+    starts later (`late`) shows the icon, whose click opens the popup."""
+    session.start_display()
+    bus = session.start_bus()
+    session.env.update(DBUS_SESSION_BUS_ADDRESS=bus, XDG_CURRENT_DESKTOP="ubuntu:GNOME")
+    # No notification service answers: the calls are only watched.
+    session.start("monitor", ["dbus-monitor", "--address", bus,
+                              "interface='org.freedesktop.Notifications',member='Notify'"])
+    wait_for("dbus-monitor", lambda: session.log_tail("monitor"), 10)
+    notices = lambda: session.log_tail("monitor", 1000).count("member=Notify")
+    simulator, port = session.start_simulator(args.sim)
+    system_bus, _ = start_service_manager(session, args.fake_systemd, simulator.pid)
+    socket_path = os.path.join(session.work, "inspect.sock")
+    command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", system_bus,
+               "--inspect", socket_path]
+    started = time.monotonic()
+    session.start("app", command)
+    app = App(socket_path)
+    wait_for("the notification", notices, 15)
+    waited = time.monotonic() - started
+    text = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again from "
+            "the app launcher to see the panel. The AppIndicator extension adds tray icons.")
+    check(4.5 <= waited and text in session.log_tail("monitor", 1000).replace('"\n', " "),
+          f"after {waited:.1f} s the notification reads:\n{session.log_tail('monitor', 30)}")
+    # Unanswered, the text goes to stderr.
+    wait_for("the text on stderr", lambda: text in session.log_tail("app", 100), 10)
+
+    second = session.start("second", command[:1])
+    check(second.wait(5) == 0, f"the second start ended with status {second.returncode}")
+    snapshot = wait_for("the panel's window", lambda: app.popover_state(True), 5)
+    check(snapshot["pollingTimers"] == {"logTailer": 1, "serviceStatus": 1},
+          f"the window runs {snapshot['pollingTimers']} timers")
+    windows = wait_for("a window titled 'Korvel Printer'",
+                       lambda: session.shown_windows("Korvel Printer"), 5)
+    window = windows[0][0]
+    check(windows[0][1:] == (520, 720) and not override_redirect(session, window),
+          f"the panel shows as {windows}, override-redirect {override_redirect(session, window)}")
+    session.x11("xdotool", "windowfocus", "--sync", str(window), "key", "Escape")
+    snapshot = wait_for("Escape to close the window", lambda: app.popover_state(False), 5)
+    check(snapshot["pollingTimers"] == {"logTailer": 0, "serviceStatus": 0},
+          f"closing the window left timers {snapshot['pollingTimers']}")
+
+    if late == "sni":
+        start_sni_tray(session, bus)
+    else:
+        session.start_xembed_tray()
+    icon = wait_for("the icon in the tray that started late", lambda: tray_icon(session, late), 10)
+    time.sleep(0.7)  # the icon takes clicks once shown
+    session.click(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
+    wait_for("the popup from the icon", lambda: app.popover_state(True), 5)
+    popup = wait_for("the popup's window", lambda: session.shown_windows("Korvel Printer"), 5)
+    check(override_redirect(session, popup[0][0]), "with a tray the panel is not a popup")
+    check(notices() == 1, f"{notices()} notifications")
+
+
 def run(args, session):
+    if args.tray.startswith("late-"):
+        return run_without_tray(args, session, args.tray[len("late-"):])
     session.start_display()
     if args.tray == "xembed":
         session.start_xembed_tray()
@@ -277,7 +340,7 @@ if __name__ == "__main__":
     parser.add_argument("--sim", required=True)
     parser.add_argument("--fake-systemd", required=True)
     parser.add_argument("--source-dir", help="working directory of the app (finds its icon)")
-    parser.add_argument("--tray", choices=["xembed", "sni"], default="xembed",
+    parser.add_argument("--tray", choices=["xembed", "sni", "late-xembed", "late-sni"], default="xembed",
                         help="tray protocol and host to run against")
     status = main(parser, run)
     if status == 0:

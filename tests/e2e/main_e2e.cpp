@@ -59,7 +59,10 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return commandLine.runWithoutGui(fakedEnvironment(parser));
     }
+    const bool platformChosen = chooseTrayPlatform();
     QApplication app(argc, argv);
+    if (platformChosen)
+        qunsetenv("QT_QPA_PLATFORM");
     const AppEnvironment environment = fakedEnvironment(parser);
     std::unique_ptr<AppInspector> inspector;
     return runTrayApp(app, environment, [&](AppDelegate &delegate) {

@@ -5,6 +5,7 @@
 #include "platform/linux/LinuxSharePicker.h"
 #include "platform/linux/SystemdServiceControl.h"
 #include "platform/linux/SystemdUnitWatcher.h"
+#include "platform/linux/TrayHostWatch.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,7 +13,10 @@
 
 using namespace Qt::StringLiterals;
 
+#include <cstdio>
 #include <malloc.h>
+#include <unistd.h>
+#include <vector>
 
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration()
 {
@@ -97,4 +101,38 @@ void forbidSessionBusAutolaunch()
         // An address type that no library knows: every connection attempt fails at once.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     }
+}
+
+bool chooseTrayPlatform()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsSet("DISPLAY") ||
+        !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return false;
+    // No Wayland protocol lets a client place its popup at the tray icon on GNOME or KDE;
+    // through XWayland it can.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    return true;
+}
+
+std::unique_ptr<QObject> watchForLateTray(std::function<void()> appeared)
+{
+    // An XEmbed tray that starts later is Qt's own business: it embeds the icon by itself.
+    return std::make_unique<TrayHostWatch>(QDBusConnection::sessionBus(), std::move(appeared));
+}
+
+void restartInPlace()
+{
+    // The arguments as given, with the Qt options QApplication has taken out of argv.
+    QFile file(u"/proc/self/cmdline"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QByteArrayList arguments = file.readAll().split('\0');
+    arguments.removeLast(); // after the last terminator
+    std::vector<char *> argv;
+    for (QByteArray &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    ::execv("/proc/self/exe", argv.data());
+    std::perror("Korvel Printer: restart");
 }

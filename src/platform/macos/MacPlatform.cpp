@@ -65,3 +65,15 @@ void forbidSessionBusAutolaunch()
 {
     // No D-Bus here.
 }
+
+std::unique_ptr<QObject> watchForLateTray(std::function<void()>)
+{
+    return nullptr;
+}
+
+void restartInPlace() {}
+
+bool chooseTrayPlatform()
+{
+    return false;
+}
