@@ -2,12 +2,11 @@
 """Reads the open panel of korvel-printer-e2e as a screen reader would, over AT-SPI under Xvfb on
 a private session bus, and presses Restart through its accessible action."""
 
-import argparse
 import os
 import sys
 import time
 
-from harness import App, check, lines_of, main, wait_for
+from harness import App, app_parser, check, lines_of, main, wait_for
 
 
 def named(root, predicate, depth=0):
@@ -54,7 +53,5 @@ def run(args, session):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser(description=__doc__)
-    for option in ("--app", "--sim", "--fake-systemd"):
-        parser.add_argument(option, required=True)
+    parser = app_parser(__doc__)
     sys.exit(main(parser, run))

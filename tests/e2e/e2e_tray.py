@@ -3,7 +3,6 @@
 gtk-sni-tray-standalone for StatusNotifierItem), or with none until one of them starts late
 (late-…), reading what it shows through its socket."""
 
-import argparse
 import ctypes
 import json
 import os
@@ -11,7 +10,7 @@ import sys
 import time
 import urllib.request
 
-from harness import App, check, lines_of, main, wait_for, window_rect
+from harness import App, app_parser, check, lines_of, main, wait_for, window_rect
 
 CONFIG_TITLE = "Korvel Printer — Cấu hình"
 # Mesa's drivers and the browser engine belong in the configuration helper, never in the app.
@@ -335,10 +334,7 @@ def run(args, session):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--app", required=True)
-    parser.add_argument("--sim", required=True)
-    parser.add_argument("--fake-systemd", required=True)
+    parser = app_parser(__doc__)
     parser.add_argument("--source-dir", help="working directory of the app (finds its icon)")
     parser.add_argument("--tray", choices=["xembed", "sni", "late-xembed", "late-sni"], default="xembed",
                         help="tray protocol and host to run against")

@@ -3,7 +3,6 @@
 app shows the right text, never stalls nor grows past the limits below, and recovers within one
 poll. As root the app runs as nobody, so an unreadable log is unreadable to it."""
 
-import argparse
 import json
 import os
 import re
@@ -13,7 +12,7 @@ import sys
 import time
 import urllib.request
 
-from harness import App, Failure, check, lines_of, main, wait_for
+from harness import App, Failure, app_parser, check, lines_of, main, wait_for
 
 RUNNING = "Running (pid 412)"
 MiB = 1024 * 1024
@@ -432,8 +431,5 @@ def run(args, session):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--app", required=True)
-    parser.add_argument("--sim", required=True)
-    parser.add_argument("--fake-systemd", required=True)
+    parser = app_parser(__doc__)
     sys.exit(main(parser, run))

@@ -1,6 +1,7 @@
 """Shared by the end-to-end, fault and package tests: processes under one Xvfb with a tray host,
 each in a process group of its own; polling, clicks, and the app's inspection socket client."""
 
+import argparse
 import json
 import os
 import re
@@ -221,6 +222,14 @@ class App:
     def popover_state(self, shown):
         snapshot = self.ask()
         return snapshot if snapshot["popoverShown"] == shown else None
+
+
+def app_parser(description):
+    """The options of every run of the end-to-end build: the app, the simulator, the fake systemd."""
+    parser = argparse.ArgumentParser(description=description)
+    for option in ("--app", "--sim", "--fake-systemd"):
+        parser.add_argument(option, required=True)
+    return parser
 
 
 def main(parser, body):

@@ -3,7 +3,6 @@
 fake systemd manager, with no display at all: one row per state of the station, each in the
 three forms, each answering within the 5 s bound. promtool checks the metrics where installed."""
 
-import argparse
 import json
 import os
 import re
@@ -14,7 +13,7 @@ import sys
 import time
 from datetime import datetime, timedelta
 
-from harness import Failure, check, main
+from harness import Failure, app_parser, check, main
 
 BOUND = 5.0
 NO_GUI = ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")
@@ -139,8 +138,5 @@ def run(args, session):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--app", required=True)
-    parser.add_argument("--sim", required=True)
-    parser.add_argument("--fake-systemd", required=True)
+    parser = app_parser(__doc__)
     sys.exit(main(parser, run))
