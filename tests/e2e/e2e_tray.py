@@ -138,7 +138,8 @@ def run_without_tray(args, session, late):
     wait_for("the text on stderr", lambda: text in session.log_tail("app", 100), 10)
 
     second = session.start("second", command[:1])
-    check(second.wait(5) == 0, f"the second start ended with status {second.returncode}")
+    check(second.wait(5) == 0, f"the second start ended with status {second.returncode}:\n"
+          + session.log_tail("second"))
     snapshot = wait_for("the panel's window", lambda: app.popover_state(True), 5)
     check(snapshot["pollingTimers"] == {"logTailer": 1, "serviceStatus": 1},
           f"the window runs {snapshot['pollingTimers']} timers")
