@@ -5,7 +5,6 @@
 #include "platform/Platform.h"
 #include "ui/PopoverView.h"
 
-#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
@@ -40,13 +39,14 @@ bool PopupPopover::isShown() const
 
 void PopupPopover::showBelow(const QRect &anchor)
 {
-    // Some trays do not tell where their icons are; the click that opened us was on it.
-    const QRect target = anchor.isEmpty() ? QRect(QCursor::pos(), QSize(1, 1)) : anchor;
-    QScreen *screen = QGuiApplication::screenAt(target.center());
+    // Where the icon has never been seen, the corner where trays usually are.
+    QScreen *screen = anchor.isEmpty() ? nullptr : QGuiApplication::screenAt(anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    const QRect target = anchor.isEmpty() ? QRect(available.topRight(), QSize(1, 1)) : anchor;
     m_panel->setAsWindow(false);
-    m_panel->move(popoverOrigin(target, m_panel->size(), screen->availableGeometry()));
+    m_panel->move(popoverOrigin(target, m_panel->size(), available));
     m_panel->show();
     m_panel->raise();
 }

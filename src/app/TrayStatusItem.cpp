@@ -3,6 +3,7 @@
 #include "app/StatusBadge.h"
 #include "app/TitleBadge.h"
 
+#include <QCursor>
 #include <QPixmap>
 #include <cstdio>
 
@@ -55,6 +56,8 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
     m_tray.setToolTip(u"Korvel Printer"_s);
     connect(&m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
+                // Where a tray does not tell where its icon is, the click was on it.
+                m_lastClick = QCursor::pos();
                 if (reason == QSystemTrayIcon::Trigger)
                     Q_EMIT clicked();
             });
@@ -72,6 +75,14 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
     // A menu-bar item with a menu opens it on every click, and the panel never.
     m_tray.setContextMenu(&m_menu);
 #endif
+}
+
+QRect TrayStatusItem::geometry() const
+{
+    const QRect icon = m_tray.geometry();
+    if (!icon.isEmpty() || !m_lastClick)
+        return icon;
+    return {*m_lastClick, QSize(1, 1)};
 }
 
 QString TrayStatusItem::hostKind() const

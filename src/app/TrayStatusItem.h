@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <optional>
 
 // The status item as a system-tray icon. A left click (Trigger) is the item's click; on Linux a
 // right click opens its menu.
@@ -21,7 +22,8 @@ public:
     void setBadge(ServiceState::Kind kind) override;
     void setToolTip(const QString &toolTip) override { m_tray.setToolTip(toolTip); }
     void showMessage(const QString &title, const QString &body) override;
-    QRect geometry() const override { return m_tray.geometry(); }
+    // The icon as the tray reports it, else the point of the last click on it, else nothing.
+    QRect geometry() const override;
     QString hostKind() const override;
     void setNotifyOnPrintErrors(bool on) override { m_notifyAction->setChecked(on); }
 
@@ -32,6 +34,7 @@ private:
     QMenu m_menu;
     QAction *m_notifyAction = nullptr;
     QIcon m_icon;
+    std::optional<QPoint> m_lastClick;
     // Plain until a state is observed.
     ServiceState::Kind m_badge = ServiceState::Kind::running;
 };

@@ -228,7 +228,7 @@ def run(args, session):
         return all(text in texts for text in wanted) and app.widget(window, "logLines")["text"]
 
     wait_for("the panel with printers, service state and log", panel_filled, 3)
-    x, y, width, height = app.popover()["geometry"]
+    x, y, width, height = place = app.popover()["geometry"]
     top = icon[1] + icon[3] - 1 if args.tray == "xembed" else centre[1]
     check(y >= top and x <= centre[0] <= x + width, f"the panel at {x},{y} is not below {icon}")
 
@@ -253,9 +253,14 @@ def run(args, session):
           f"closing from the icon left timers {snapshot['pollingTimers']}")
 
     # A second start hands over: it ends at once with status 0 and the first opens its panel.
+    session.x11("xdotool", "mousemove", "100", "800")  # the pointer is no guide to the icon
     second = session.start("second", [args.app, "--daemon-base", base, "--log", log_path])
     check(second.wait(5) == 0, f"the second start ended with status {second.returncode}")
     wait_for("the first instance to open its panel", lambda: app.popover_state(True), 3)
+    # Opened from elsewhere, the panel goes where the icon was: a StatusNotifier host never
+    # tells, but the last click on the icon did.
+    check(app.popover()["geometry"] == place,
+          f"the handed-over panel at {app.popover()['geometry']}, not at the icon's {place}")
 
     # A click elsewhere hides it and stops nothing; the next click on the icon opens it.
     for shown, where in ((False, (200, 900)), (True, centre)):
