@@ -218,7 +218,7 @@ def run(args, session):
         return wait_for(what, lambda: app.popover_state(shown), 3)
 
     # First click: the panel with the daemon's data within 3 s, below the icon; a StatusNotifier
-    # host never says where its icon is, so there the panel opens at the pointer.
+    # host never says where its icon is, so there the panel opens at the click.
     session.click(*centre)
 
     def panel_filled():
