@@ -111,8 +111,10 @@ int CommandLine::runWithoutGui(const AppEnvironment &environment) const
     }
     StatusCheck check(environment, StatusCheck::Detail::status);
     int code = statusUnknown;
+    bool managerAnswered = true;
     QObject::connect(&check, &StatusCheck::finished, &check, [&](const StationReport &report) {
         code = statusExitCode(report);
+        managerAnswered = report.service.has_value();
         switch (m_format) {
         case Format::text:
             print(stdout, StatusFormat::text(report).toUtf8());
@@ -125,10 +127,6 @@ int CommandLine::runWithoutGui(const AppEnvironment &environment) const
             break;
         }
         QCoreApplication::quit();
-    });
-    bool managerAnswered = true;
-    QObject::connect(&check, &StatusCheck::finished, &check, [&](const StationReport &report) {
-        managerAnswered = report.service.has_value();
     });
     check.start();
     QCoreApplication::exec();

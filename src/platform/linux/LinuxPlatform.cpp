@@ -122,7 +122,8 @@ std::unique_ptr<QObject> watchForLateTray(std::function<void()> appeared)
 
 void restartInPlace()
 {
-    // The arguments as given, with the Qt options QApplication has taken out of argv.
+    // The arguments as given: QApplication has taken its own options out of argv since, but
+    // /proc still holds them.
     QFile file(u"/proc/self/cmdline"_s);
     if (!file.open(QIODevice::ReadOnly))
         return;
