@@ -57,6 +57,8 @@ void AppDelegate::applicationDidFinishLaunching()
     });
     connect(m_popover.get(), &Popover::dismissedByOutsidePress, this,
             &AppDelegate::popoverDismissed);
+    connect(m_popover.get(), &Popover::dismissedByFocusLoss, this,
+            [this] { m_arbiter.popoverLostFocus(m_clock.elapsed()); });
     connect(m_popover.get(), &Popover::diagnosticsRequested, this, &AppDelegate::copyDiagnostics);
     connect(m_popover.get(), &Popover::windowClosed, this, [this] { m_models.stop(); });
     connectStatusItemMenu();

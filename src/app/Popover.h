@@ -22,6 +22,8 @@ public:
 Q_SIGNALS:
     // The panel hid itself because of a mouse press at `globalPos`, outside it.
     void dismissedByOutsidePress(QPoint globalPos);
+    // The panel hid itself because the focus went to another app, at a place nobody tells.
+    void dismissedByFocusLoss();
     // The panel's keyboard shortcut for "Copy diagnostics", which no label shows.
     void diagnosticsRequested();
     // The user closed the window of showAsWindow() (Escape, or its close button).

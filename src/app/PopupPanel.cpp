@@ -1,19 +1,33 @@
 #include "app/PopupPanel.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr Qt::WindowFlags popupFlags = Qt::Popup | Qt::FramelessWindowHint;
+Qt::WindowFlags flagsFor(PanelStyle style)
+{
+    switch (style) {
+    case PanelStyle::popup:
+        return Qt::Popup | Qt::FramelessWindowHint;
+    case PanelStyle::focusedPanel:
+        // A tool window stays out of the taskbar and the window switcher.
+        return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    case PanelStyle::titledWindow:
+        break;
+    }
+    return Qt::Window;
+}
 
 } // namespace
 
 PopupPanel::PopupPanel(QWidget *content)
-    : QWidget(nullptr, popupFlags)
+    : QWidget(nullptr, flagsFor(PanelStyle::popup))
 {
     setObjectName(u"popover"_s);
     setWindowTitle(u"Korvel Printer"_s);
@@ -39,9 +53,10 @@ void PopupPanel::mousePressEvent(QMouseEvent *event)
     QWidget::mousePressEvent(event);
 }
 
-void PopupPanel::setAsWindow(bool asWindow)
+void PopupPanel::setStyle(PanelStyle style)
 {
-    const Qt::WindowFlags flags = asWindow ? Qt::Window : popupFlags;
+    m_style = style;
+    const Qt::WindowFlags flags = flagsFor(style);
     // Setting the flags hides the widget and drops its native window: only when they change.
     if (windowFlags() != flags)
         setWindowFlags(flags);
@@ -49,8 +64,8 @@ void PopupPanel::setAsWindow(bool asWindow)
 
 void PopupPanel::keyPressEvent(QKeyEvent *event)
 {
-    // A popup closes itself on Escape; a window does not.
-    if (windowType() == Qt::Window && event->matches(QKeySequence::Cancel)) {
+    // A popup closes itself on Escape; the windows do not.
+    if (m_style != PanelStyle::popup && event->matches(QKeySequence::Cancel)) {
         close();
         return;
     }
@@ -60,6 +75,23 @@ void PopupPanel::keyPressEvent(QKeyEvent *event)
 void PopupPanel::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
-    if (windowType() == Qt::Window)
+    if (m_style == PanelStyle::titledWindow)
         Q_EMIT windowClosed();
+}
+
+void PopupPanel::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && m_style == PanelStyle::focusedPanel &&
+        !isActiveWindow())
+        // Decided once the focus has landed: it may have gone to our own dialog or menu.
+        QTimer::singleShot(0, this, &PopupPanel::hideIfFocusLeftApp);
+}
+
+void PopupPanel::hideIfFocusLeftApp()
+{
+    if (!isVisible() || QApplication::activeWindow() || QApplication::activePopupWidget())
+        return;
+    hide();
+    Q_EMIT focusLost();
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/PanelStyle.h"
+
 #include <QWidget>
 
-// A frameless popup holding the panel. It hides itself on a press outside it and says where
-// that press was, so a press on the tray icon can be told from one elsewhere. It takes the
+// The window holding the panel, in one of the styles of PanelStyle. As a popup it hides itself on
+// a press outside it and says where that press was, so a press on the tray icon can be told from
+// one elsewhere; as a focused panel it hides itself when the focus leaves the app. It takes the
 // keyboard focus itself when shown, so Tab starts at the first control; Escape closes it.
-// Where no tray shows the icon it is an ordinary titled window instead, which the user closes.
 class PopupPanel : public QWidget
 {
     Q_OBJECT
@@ -14,10 +16,13 @@ public:
     explicit PopupPanel(QWidget *content);
 
     // Takes effect at the next show.
-    void setAsWindow(bool asWindow);
+    void setStyle(PanelStyle style);
+    PanelStyle style() const { return m_style; }
 
 Q_SIGNALS:
     void outsidePress(QPoint globalPos);
+    // The focused panel hid itself because another app took the focus.
+    void focusLost();
     // The titled window was closed by the user.
     void windowClosed();
 
@@ -26,4 +31,10 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void hideIfFocusLeftApp();
+
+    PanelStyle m_style = PanelStyle::popup;
 };

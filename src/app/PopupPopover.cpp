@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QShortcut>
 
+using namespace Qt::StringLiterals;
+
 PopupPopover::PopupPopover(AppModels &models, std::function<void()> openConfig, QObject *parent)
     : Popover(parent)
     , m_sharePicker(makeSharePicker())
@@ -16,6 +18,7 @@ PopupPopover::PopupPopover(AppModels &models, std::function<void()> openConfig, 
     auto *view = new PopoverView(models, std::move(openConfig), *m_sharePicker);
     m_panel = std::make_unique<PopupPanel>(view);
     connect(m_panel.get(), &PopupPanel::outsidePress, this, &Popover::dismissedByOutsidePress);
+    connect(m_panel.get(), &PopupPanel::focusLost, this, &Popover::dismissedByFocusLoss);
     connect(m_panel.get(), &PopupPanel::windowClosed, this, &Popover::windowClosed);
     auto *diagnostics =
         new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), m_panel.get());
@@ -45,15 +48,20 @@ void PopupPopover::showBelow(const QRect &anchor)
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen->availableGeometry();
     const QRect target = anchor.isEmpty() ? QRect(available.topRight(), QSize(1, 1)) : anchor;
-    m_panel->setAsWindow(false);
+    const bool waylandSession = qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+                                qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland"_s;
+    m_panel->setStyle(trayPanelStyle(QGuiApplication::platformName(), waylandSession));
+    // Wayland ignores it: there the compositor places the window.
     m_panel->move(popoverOrigin(target, m_panel->size(), available));
     m_panel->show();
     m_panel->raise();
+    if (m_panel->style() == PanelStyle::focusedPanel)
+        m_panel->activateWindow();
 }
 
 void PopupPopover::showAsWindow()
 {
-    m_panel->setAsWindow(true);
+    m_panel->setStyle(PanelStyle::titledWindow);
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     m_panel->move(available.center() - m_panel->rect().center());
     m_panel->show();

@@ -12,6 +12,12 @@ bool ToggleArbiter::popoverDismissed(QPoint globalPos, const QRect &iconGeometry
     return m_last == Dismissal::onIcon;
 }
 
+void ToggleArbiter::popoverLostFocus(qint64 nowMs)
+{
+    m_lastAtMs = nowMs;
+    m_last = Dismissal::unplaced;
+}
+
 ToggleArbiter::Action ToggleArbiter::iconActivated(qint64 nowMs)
 {
     const Dismissal last = m_last;

@@ -19,6 +19,9 @@ public:
     // The popover hid itself on a press at `globalPos`. True when that press was on the icon:
     // it is the closing click, and the caller stops the models now.
     bool popoverDismissed(QPoint globalPos, const QRect &iconGeometry, qint64 nowMs);
+    // The popover hid itself because the focus left the app: a click on the icon (the shell took
+    // the focus) or anywhere else; an activation right after it decides.
+    void popoverLostFocus(qint64 nowMs);
     // The icon was activated while the popover is not shown: what that click means.
     Action iconActivated(qint64 nowMs);
 

@@ -1,4 +1,5 @@
 #include "app/FallPolicy.h"
+#include "app/PanelStyle.h"
 #include "app/PopoverPlacement.h"
 #include "app/PrintErrorPolicy.h"
 #include "app/SingleInstance.h"
@@ -109,6 +110,37 @@ private Q_SLOTS:
         QCOMPARE(arbiter.iconActivated(start + activationAfterMs), action);
         // A dismissal is used up by the activation that follows it.
         QCOMPARE(arbiter.iconActivated(start + activationAfterMs + 1), Action::open);
+    }
+
+    // Under XWayland the shell takes the focus when its icon is pressed, and the activation
+    // follows: that is the closing click, not a new opening.
+    void focusLossThenActivation()
+    {
+        ToggleArbiter arbiter;
+        arbiter.popoverLostFocus(100000);
+        QCOMPARE(arbiter.iconActivated(100005), Action::close);
+        arbiter.popoverLostFocus(200000);
+        QCOMPARE(arbiter.iconActivated(200000 + ToggleArbiter::sameClickMs + 1), Action::open);
+    }
+
+    void panelStyle_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("waylandSession");
+        QTest::addColumn<PanelStyle>("style");
+        QTest::newRow("X11 desktop") << u"xcb"_s << false << PanelStyle::popup;
+        QTest::newRow("XWayland") << u"xcb"_s << true << PanelStyle::focusedPanel;
+        QTest::newRow("Wayland") << u"wayland"_s << true << PanelStyle::focusedPanel;
+        QTest::newRow("Wayland, EGL") << u"wayland-egl"_s << true << PanelStyle::focusedPanel;
+        QTest::newRow("macOS") << u"cocoa"_s << false << PanelStyle::popup;
+    }
+
+    void panelStyle()
+    {
+        QFETCH(QString, platform);
+        QFETCH(bool, waylandSession);
+        QFETCH(PanelStyle, style);
+        QCOMPARE(trayPanelStyle(platform, waylandSession), style);
     }
 
     void placement_data()
