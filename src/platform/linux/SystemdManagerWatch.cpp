@@ -1,7 +1,7 @@
 #include "platform/linux/SystemdManagerWatch.h"
 
 #include "platform/linux/SystemdNames.h"
-#include "platform/linux/SystemdServiceControl.h"
+#include "platform/linux/SystemdUnitQuery.h"
 
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -64,31 +64,16 @@ void SystemdManagerWatch::ask()
     // A subscription ends with the manager's process, so each manager gets one.
     call(managerPath, managerInterface, u"Subscribe"_s, {}, [](const QDBusMessage &) {});
     m_sinceLoad.start();
-    call(managerPath, managerInterface, u"LoadUnit"_s, {QString(daemonUnit)},
-         [this](const QDBusMessage &loaded) {
-             if (auto failure = unitCallFailure(loaded, {}))
-                 return setAnswer(*failure);
-             m_manager = loaded.service();
-             watchUnit(loaded.arguments().constFirst().value<QDBusObjectPath>().path());
-             askProperties({}, 0);
-         });
-}
-
-void SystemdManagerWatch::askProperties(UnitAnswer answer, std::size_t index)
-{
-    while (index < unitProperties.size() && !needsProperty(answer, index))
-        ++index;
-    if (index == unitProperties.size())
-        return setAnswer(answer);
-    const UnitProperty &property = unitProperties[index];
-    call(m_unitPath, propertiesInterface, u"Get"_s,
-         {QString(property.interface), QString(property.name)},
-         [this, answer, index](const QDBusMessage &reply) mutable {
-             if (auto failure = unitCallFailure(reply, {}))
-                 return setAnswer(*failure);
-             setUnitProperty(answer, index, propertyValue(reply));
-             askProperties(answer, index + 1);
-         });
+    queryUnit(
+        [this](const QString &path, const QString &interface, const QString &method,
+               const QVariantList &arguments, std::function<void(const QDBusMessage &)> then) {
+            call(path, interface, method, arguments, std::move(then));
+        },
+        [this](const QDBusMessage &loaded) {
+            m_manager = loaded.service();
+            watchUnit(loaded.arguments().constFirst().value<QDBusObjectPath>().path());
+        },
+        [this](const UnitAnswer &answer) { setAnswer(answer); });
 }
 
 void SystemdManagerWatch::watchUnit(const QString &unitPath)

@@ -40,8 +40,6 @@ private Q_SLOTS:
 
 private:
     void ask();
-    // The properties from `unitProperties[index]` on that the answer needs.
-    void askProperties(UnitAnswer answer, std::size_t index);
     void watchUnit(const QString &unitPath);
     // A bounded asynchronous call to the manager; `then` gets the reply unless a newer round
     // has begun.
