@@ -54,7 +54,11 @@ void PopupPopover::showBelow(const QRect &anchor)
     // Wayland ignores it: there the compositor places the window.
     m_panel->move(popoverOrigin(target, m_panel->size(), available));
     m_panel->show();
+#ifndef Q_OS_MACOS
+    // A popup is in front anyway; on macOS raise() would also bring the whole app forward and
+    // take the keyboard from the point-of-sale app.
     m_panel->raise();
+#endif
     if (m_panel->style() == PanelStyle::focusedPanel)
         m_panel->activateWindow();
 }

@@ -24,5 +24,14 @@ PreparedDirectory MacDesktopIntegration::shareDirectory()
 
 void MacDesktopIntegration::bringToFront()
 {
-    [NSApp activateIgnoringOtherApps:YES];
+    if (@available(macOS 14, *)) {
+        [NSApp activate];
+    } else {
+        // Deprecated from macOS 14 on, which takes the branch above; the warning would fail the
+        // -Werror build against that SDK.
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wdeprecated-declarations"
+        [NSApp activateIgnoringOtherApps:YES];
+#pragma clang diagnostic pop
+    }
 }
