@@ -3,9 +3,8 @@
 //   panel_screenshots [OUTPUT_DIR]     (default: docs/screenshots of the source tree)
 // Not a test: it compares nothing; look at the pictures.
 
-#include "app/AppEnvironment.h"
-#include "app/AppModels.h"
 #include "core/Translation.h"
+#include "models/PanelModels.h"
 #include "platform/Platform.h"
 #include "ui/PopoverView.h"
 
@@ -108,13 +107,8 @@ int main(int argc, char **argv)
         return fail("the simulator did not say where it listens");
     const QString base = u"http://"_s + listening.captured(1) + u':' + listening.captured(2);
 
-    AppEnvironment environment;
-    environment.logPath = logPath;
-    environment.daemonBase = base;
-    environment.serviceControl = std::make_shared<RunningService>();
-    environment.desktop = makeDesktopIntegration();
-    environment.prompts = makeUserPrompts();
-    AppModels models(environment);
+    PanelModels models(logPath, base, std::make_shared<RunningService>(), makeDesktopIntegration(),
+                       makeUserPrompts());
     const std::unique_ptr<SharePicker> sharePicker = makeSharePicker();
     PopoverView view(
         models, [] {}, *sharePicker);

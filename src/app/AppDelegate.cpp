@@ -27,7 +27,8 @@ QSettings settings()
 
 AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform, QObject *parent)
     : QObject(parent)
-    , m_models(environment)
+    , m_models(environment.logPath, environment.daemonBase, environment.serviceControl,
+               environment.desktop, environment.prompts)
     , m_configWindow(environment.configHelperPath, environment.prompts,
                      QUrl(environment.daemonBase + DaemonAddress::pagePath))
     , m_environment(environment)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/AppEnvironment.h"
-#include "app/AppModels.h"
 #include "app/AppPlatform.h"
 #include "app/ConfigWindowController.h"
 #include "app/FallPolicy.h"
 #include "app/PrintErrorNotices.h"
 #include "app/ToggleArbiter.h"
+#include "models/PanelModels.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -40,7 +40,7 @@ public:
 
     StatusItem *statusItem() const { return m_statusItem.get(); }
     Popover *popover() const { return m_popover.get(); }
-    AppModels &models() { return m_models; }
+    PanelModels &models() { return m_models; }
     ConfigWindowController &configWindow() { return m_configWindow; }
 
 private:
@@ -55,7 +55,7 @@ private:
 
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<Popover> m_popover;
-    AppModels m_models;
+    PanelModels m_models;
     ConfigWindowController m_configWindow;
 
     AppEnvironment m_environment;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-class AppModels;
+class PanelModels;
 
 // How the delegate makes the pieces that touch the desktop: the tray and the popup in the
 // program, substitutes in tests.
@@ -15,7 +15,7 @@ struct AppPlatform
 {
     std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
     // The panel on the models, with the action that opens the configuration window.
-    std::function<std::unique_ptr<Popover>(AppModels &, std::function<void()> openConfig)>
+    std::function<std::unique_ptr<Popover>(PanelModels &, std::function<void()> openConfig)>
         makePopover;
     // Gets the tray's own balloon as fallback. Missing, or making nothing, where the edition
     // keeps a static icon (macOS): then the icon shows no state and nothing is notified.

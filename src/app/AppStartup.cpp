@@ -33,7 +33,7 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
 
     AppPlatform platform;
     platform.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
-    platform.makePopover = [](AppModels &models, std::function<void()> openConfig) {
+    platform.makePopover = [](PanelModels &models, std::function<void()> openConfig) {
         return std::make_unique<PopupPopover>(models, std::move(openConfig));
     };
     platform.makeNotifier = makeNotifier;

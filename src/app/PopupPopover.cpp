@@ -11,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-PopupPopover::PopupPopover(AppModels &models, std::function<void()> openConfig, QObject *parent)
+PopupPopover::PopupPopover(PanelModels &models, std::function<void()> openConfig, QObject *parent)
     : Popover(parent)
     , m_sharePicker(makeSharePicker())
 {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-class AppModels;
+class PanelModels;
 class PopupPanel;
 class SharePicker;
 
@@ -15,7 +15,7 @@ class PopupPopover : public Popover
     Q_OBJECT
 
 public:
-    PopupPopover(AppModels &models, std::function<void()> openConfig, QObject *parent = nullptr);
+    PopupPopover(PanelModels &models, std::function<void()> openConfig, QObject *parent = nullptr);
     ~PopupPopover() override;
 
     bool isShown() const override;

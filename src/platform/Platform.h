@@ -2,10 +2,11 @@
 
 #include "platform/DesktopIntegration.h"
 #include "platform/Notifier.h"
-#include "platform/ServiceControl.h"
-#include "platform/ServiceWatcher.h"
+#include "platform/PlatformTexts.h"
 #include "platform/SharePicker.h"
 #include "platform/UserPrompts.h"
+#include "service/ServiceControl.h"
+#include "service/ServiceWatcher.h"
 
 #include <QObject>
 #include <QString>
@@ -19,12 +20,6 @@ std::shared_ptr<UserPrompts> makeUserPrompts();
 std::shared_ptr<ServiceControl> makeServiceControl();
 // None where the edition keeps a static icon (macOS).
 std::unique_ptr<ServiceWatcher> makeServiceWatcher();
-
-// Where this system's daemon writes its log.
-QString defaultLogPath();
-// The labels of the log's two desktop buttons, translated (context "LogHeader").
-QString openLogLabel();
-QString revealLogLabel();
 
 // Desktop notifications that fall back to `trayMessage` where the desktop has no notification
 // service; none where the edition keeps a static icon (macOS).

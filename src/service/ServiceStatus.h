@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ServiceControl.h"
+#include "service/ServiceControl.h"
 #include "service/ServiceState.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "ui/LogHeader.h"
 
 #include "log/LogTailer.h"
-#include "platform/Platform.h"
+#include "platform/PlatformTexts.h"
 #include "ui/Divider.h"
 #include "ui/LinkButton.h"
 #include "ui/ToneLabel.h"

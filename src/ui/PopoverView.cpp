@@ -1,12 +1,12 @@
 #include "ui/PopoverView.h"
 
-#include "app/AppModels.h"
-#include "log/SharePickerAnchor.h"
+#include "models/PanelModels.h"
 #include "ui/ConnectionsCard.h"
 #include "ui/Divider.h"
 #include "ui/LogHeader.h"
 #include "ui/LogView.h"
 #include "ui/PrinterSection.h"
+#include "ui/SharePickerAnchor.h"
 #include "ui/StatusCard.h"
 #include "ui/ToneLabel.h"
 
@@ -18,7 +18,7 @@
 
 using namespace Qt::StringLiterals;
 
-PopoverView::PopoverView(AppModels &models, std::function<void()> openConfig,
+PopoverView::PopoverView(PanelModels &models, std::function<void()> openConfig,
                          SharePicker &sharePicker, QWidget *parent)
     : QWidget(parent)
     , m_logTailer(models.logTailer)

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-class AppModels;
+class PanelModels;
 class ConnectionsCard;
 class LogHeader;
 class LogTailer;
@@ -24,7 +24,7 @@ class PopoverView : public QWidget
     Q_OBJECT
 
 public:
-    PopoverView(AppModels &models, std::function<void()> openConfig, SharePicker &sharePicker,
+    PopoverView(PanelModels &models, std::function<void()> openConfig, SharePicker &sharePicker,
                 QWidget *parent = nullptr);
 
     // What the share picker offers and whether it is to be shown; written by Share, reset by the

@@ -1,3 +1,4 @@
+#include "AppFakes.h"
 #include "FakeNotifier.h"
 #include "PanelRig.h"
 #include "TestFiles.h"
@@ -31,7 +32,7 @@ class TestAppDelegate : public QObject
     {
         AppPlatform platform;
         platform.makeStatusItem = [this] { return makeKept(m_item); };
-        platform.makePopover = [this](AppModels &, std::function<void()> openConfig) {
+        platform.makePopover = [this](PanelModels &, std::function<void()> openConfig) {
             m_openConfig = std::move(openConfig);
             return std::make_unique<FakePopover>();
         };
@@ -39,6 +40,19 @@ class TestAppDelegate : public QObject
         auto delegate = std::make_unique<AppDelegate>(environment, std::move(platform));
         delegate->applicationDidFinishLaunching();
         return delegate;
+    }
+
+    // The app's environment on the rig's fakes.
+    AppEnvironment environment() const
+    {
+        AppEnvironment environment;
+        environment.logPath = m_rig->logPath();
+        environment.daemonBase = m_rig->server.url(u""_s).toString();
+        environment.serviceControl = m_rig->control;
+        environment.desktop = m_rig->desktop;
+        environment.prompts = m_rig->prompts;
+        environment.workingDirectory = m_rig->dir.filePath(u"nowhere"_s);
+        return environment;
     }
 
     QList<int> fetches() const
@@ -66,8 +80,8 @@ private Q_SLOTS:
     // and cancels the fetches in flight: nothing arrives after, and the next opening fetches again.
     void closeCancelsWhatOpeningStarted()
     {
-        const auto delegate = launch(m_rig->environment);
-        AppModels &models = delegate->models();
+        const auto delegate = launch(environment());
+        PanelModels &models = delegate->models();
         QCOMPARE(m_item->title, u"KP"_s);
         QTest::qWait(100);
         QCOMPARE(m_rig->control->queries, 0);
@@ -92,9 +106,9 @@ private Q_SLOTS:
     {
         const QString helper = QDir(m_rig->dir.path()).filePath(u"config-helper"_s);
         QVERIFY(writeFile(helper, "#!/bin/sh\necho >> \"$0.runs\"\nexec cat >/dev/null\n", true));
-        AppEnvironment environment = m_rig->environment;
-        environment.configHelperPath = helper;
-        auto delegate = launch(environment);
+        AppEnvironment withHelper = environment();
+        withHelper.configHelperPath = helper;
+        auto delegate = launch(withHelper);
         m_openConfig();
         QTRY_VERIFY(delegate->configWindow().helperPid() != 0);
         delegate.reset();

@@ -135,7 +135,7 @@ void AppInspector::listen(const QString &socketPath)
 void AppInspector::command(QLocalSocket *socket)
 {
     const QByteArray name = socket->readLine().trimmed();
-    AppModels &models = m_delegate.models();
+    PanelModels &models = m_delegate.models();
     if (name == "open") {
         m_delegate.openPopover();
     } else if (name == "refresh") {
@@ -163,7 +163,7 @@ QJsonObject AppInspector::snapshot() const
         if (window->isVisible())
             windows.append(windowJson(window));
     }
-    AppModels &models = m_delegate.models();
+    PanelModels &models = m_delegate.models();
     const QStringList lines = models.logTailer.lines();
     const QStringList printers = models.printerList.printers();
     qsizetype longestLine = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ServiceControl.h"
+#include "service/ServiceControl.h"
 
 #include <atomic>
 #include <functional>

@@ -19,15 +19,15 @@ PanelRig::PanelRig()
 {
     QDir(dir.path()).mkpath(u"share"_s);
     desktop->share = {dir.filePath(u"share"_s), {}};
-    environment.logPath = dir.filePath(u"KorvelPrinter.log"_s);
-    environment.daemonBase = server.url(u""_s).toString();
-    environment.serviceControl = control;
-    environment.desktop = desktop;
-    environment.prompts = prompts;
-    environment.workingDirectory = dir.filePath(u"nowhere"_s);
     server.setResponse(u"/health"_s, {});
     writeLog({});
-    models = std::make_unique<AppModels>(environment);
+    models = std::make_unique<PanelModels>(logPath(), server.url(u""_s).toString(), control,
+                                           desktop, prompts);
+}
+
+QString PanelRig::logPath() const
+{
+    return dir.filePath(u"KorvelPrinter.log"_s);
 }
 
 PanelRig::~PanelRig()

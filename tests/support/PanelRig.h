@@ -1,11 +1,9 @@
 #pragma once
 
-#include "AppFakes.h"
 #include "FakeServiceControl.h"
 #include "RecordingFakes.h"
 #include "TestHttpServer.h"
-#include "app/AppEnvironment.h"
-#include "app/AppModels.h"
+#include "models/PanelModels.h"
 #include "ui/PopoverView.h"
 
 #include <QLabel>
@@ -25,7 +23,7 @@ T *find(QWidget &root, const QString &name)
 // Those of `names` whose widgets are visible, in the given order.
 QStringList visibleOf(QWidget &root, const QStringList &names);
 
-// The app's environment pointed at fakes: a loopback server for /health, /printers and /config,
+// The panel's sources pointed at fakes: a loopback server for /health, /printers and /config,
 // a fake service control, a log file in a temporary directory and recording desktop and prompts.
 // `models` is the app's composition built on it; showView() puts the panel on top.
 class PanelRig
@@ -35,7 +33,7 @@ public:
     ~PanelRig();
 
     void writeLog(const QStringList &lines, bool append = false);
-    QString logPath() const { return environment.logPath; }
+    QString logPath() const;
 
     PopoverView &showView();
     // Refreshes both request models and waits until both answers have been handled.
@@ -47,7 +45,6 @@ public:
     std::shared_ptr<RecordingDesktop> desktop = std::make_shared<RecordingDesktop>();
     std::shared_ptr<RecordingPrompts> prompts = std::make_shared<RecordingPrompts>();
     RecordingSharePicker sharePicker;
-    AppEnvironment environment;
-    std::unique_ptr<AppModels> models;
+    std::unique_ptr<PanelModels> models;
     std::unique_ptr<PopoverView> view;
 };

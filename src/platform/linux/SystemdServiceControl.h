@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ServiceControl.h"
 #include "platform/linux/BusReconnector.h"
 #include "platform/linux/SystemdUnitState.h"
+#include "service/ServiceControl.h"
 
 #include <atomic>
 #include <memory>

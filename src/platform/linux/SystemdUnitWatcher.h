@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ServiceWatcher.h"
 #include "platform/linux/SystemdManagerWatch.h"
 #include "platform/linux/SystemdServiceControl.h"
+#include "service/ServiceWatcher.h"
 
 #include <memory>
 

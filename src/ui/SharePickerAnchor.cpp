@@ -1,4 +1,4 @@
-#include "log/SharePickerAnchor.h"
+#include "ui/SharePickerAnchor.h"
 
 #include "core/Dispatch.h"
 

@@ -5,14 +5,16 @@
 #include "log/LogTailer.h"
 #include "service/ServiceStatus.h"
 
-struct AppEnvironment;
+#include <memory>
 
-// The panel's four models, pointed where the environment says, set to work together while the
+// The panel's four models, pointed at the log and the daemon, set to work together while the
 // panel is open.
-class AppModels
+class PanelModels
 {
 public:
-    explicit AppModels(const AppEnvironment &environment);
+    PanelModels(const QString &logPath, const QString &daemonBase,
+                std::shared_ptr<ServiceControl> serviceControl,
+                std::shared_ptr<DesktopIntegration> desktop, std::shared_ptr<UserPrompts> prompts);
 
     // In the opening order: the log read, the service check, then both fetches.
     void start();
