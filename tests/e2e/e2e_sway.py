@@ -96,6 +96,7 @@ def run(args, session):
         rect, managed = panel_rect(sway, app, app_pid)
         x, y, width, height = rect
         if turn == 0:
+            os.makedirs(args.screenshot_dir, exist_ok=True)
             session.x11("grim", os.path.join(args.screenshot_dir, f"sway-{args.platform}.png"))
         # sway centres every window it manages (X11's too); only an X11 popup places itself.
         near = managed or x - 60 <= centre[0] <= x + width + 60
