@@ -1,0 +1,75 @@
+"""sway on wlroots' headless backend with waybar's tray (its own StatusNotifier watcher and host)
+on a private bus, all as nobody when run as root: sway refuses root."""
+
+import json
+import os
+import pathlib
+import subprocess
+
+from harness import wait_for
+from wayland_input import VirtualInput
+
+NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+WIDTH, HEIGHT, BAR = 1280, 900, 30
+BAR_COLOUR = b"\x20\x20\x20"
+SWAY_CONFIG = f"""output HEADLESS-1 resolution {WIDTH}x{HEIGHT} position 0 0 bg #3a6ea5 solid_color
+xwayland enable
+focus_follows_mouse no
+exec env > {{work}}/sway.env
+"""
+# The tray alone at the right end of a top bar of known height and colour.
+WAYBAR_CONFIG = {"layer": "top", "position": "top", "height": BAR, "modules-right": ["tray"],
+                 "tray": {"icon-size": 20, "spacing": 0}}
+WAYBAR_STYLE = "window#waybar { background: #202020; }"
+
+
+class Sway:
+    def __init__(self, session):
+        self.session, self.work, self.run_as = session, session.work, []
+        if os.geteuid() == 0:
+            self.run_as = NOBODY
+            os.chown(self.work, 65534, 65534)
+        session.env.update(HOME=self.work, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
+                           WLR_LIBINPUT_NO_DEVICES="1")
+        config = self.write("sway.conf", SWAY_CONFIG.format(work=self.work))
+        self.start("sway", ["sway", "--config", config])
+        # What sway hands its children: the Wayland and XWayland displays, its IPC socket.
+        env = pathlib.Path(self.work, "sway.env")
+        wait_for("sway to start", lambda: "SWAYSOCK=" in env.read_text(), 15)
+        session.env.update(line.split("=", 1) for line in env.read_text().splitlines()
+                           if line.split("=")[0] in ("WAYLAND_DISPLAY", "DISPLAY", "SWAYSOCK"))
+        self.input = VirtualInput(os.path.join(self.work, session.env["WAYLAND_DISPLAY"]))
+
+    def write(self, name, text):
+        with open(os.path.join(self.work, name), "w") as out:
+            out.write(text)
+        return out.name
+
+    def start(self, name, args, env=None):
+        return self.session.start(name, [*self.run_as, *args], env)
+
+    def start_bar(self):
+        self.start("waybar", ["waybar", "--config", self.write("waybar.json", json.dumps(
+            WAYBAR_CONFIG)), "--style", self.write("waybar.css", WAYBAR_STYLE)])
+
+    def windows(self, node=None):
+        """Every window of the tree, XWayland's managed ones included."""
+        node = node or json.loads(self.session.x11("swaymsg", "--raw", "-t", "get_tree"))
+        children = node.get("nodes", []) + node.get("floating_nodes", [])
+        return [node] * bool(node.get("pid")) + [w for c in children for w in self.windows(c)]
+
+    def tray_icon(self):
+        """Where pixels other than the bar's colour are at its right end: the only icon."""
+        span = 4 * BAR
+        pixels = subprocess.run(["grim", "-t", "ppm", "-g", f"{WIDTH - span},0 {span}x{BAR}", "-"],
+                                env=self.session.env, check=True,
+                                capture_output=True).stdout.split(b"\n", 3)[3]
+        drawn = [i // 3 for i in range(0, len(pixels), 3) if pixels[i:i + 3] != BAR_COLOUR]
+        xs, ys = [i % span for i in drawn], [i // span for i in drawn]
+        # Anything wider is not the bar yet.
+        if not drawn or max(xs) - min(xs) >= BAR:
+            return None
+        return (WIDTH - span + min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
+
+    def click(self, x, y):
+        self.input.click(x, y, (WIDTH, HEIGHT))
