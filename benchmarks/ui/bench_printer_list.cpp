@@ -146,10 +146,7 @@ Figures measure(int count, TestHttpServer &server, QObject &serverContext)
     figures.openStallMs = meter.longestMs();
 
     // Wired as the panel wires it, with the list's own change timed.
-    for (auto signal : {&PrinterList::lastErrorChanged, &PrinterList::lastRefreshAtChanged,
-                        &PrinterList::isLoadingChanged})
-        QObject::connect(&printers, signal, &section, &PrinterSection::refresh);
-    QObject::connect(&printers, &PrinterList::printersChanged, &section, [&] {
+    QObject::connect(&printers, &FetchModel::changed, &section, [&] {
         QElapsedTimer set;
         set.start();
         section.refresh();

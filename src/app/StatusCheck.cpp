@@ -121,23 +121,22 @@ void StatusCheck::start()
             partDone();
         });
 
-    // Every answer that is not our own cancel ends in these two signals, emitted before the
-    // models have taken in the whole answer: they are read on the next turn.
-    connect(&m_printerList, &PrinterList::lastRefreshAtChanged, this, [this] {
-        Dispatch::toMain(this, [this] {
-            m_report.printersError = m_printerList.lastError();
-            if (!m_report.printersError)
-                m_report.printers = m_printerList.printers();
-            partDone();
-        });
+    // A change with the loading flag cleared is the answer.
+    connect(&m_printerList, &FetchModel::changed, this, [this] {
+        if (m_printerList.isLoading())
+            return;
+        m_report.printersError = m_printerList.lastError();
+        if (!m_report.printersError)
+            m_report.printers = m_printerList.printers();
+        partDone();
     });
-    connect(&m_configSummary, &ConfigSummary::lastErrorChanged, this, [this] {
-        Dispatch::toMain(this, [this] {
-            m_configAnswered = true;
-            m_report.configError = m_configSummary.lastError();
-            m_report.slots = m_configSummary.slots();
-            partDone();
-        });
+    connect(&m_configSummary, &FetchModel::changed, this, [this] {
+        if (m_configSummary.isLoading())
+            return;
+        m_configAnswered = true;
+        m_report.configError = m_configSummary.lastError();
+        m_report.slots = m_configSummary.slots();
+        partDone();
     });
     m_printerList.refresh();
     m_configSummary.refresh();

@@ -1,45 +1,26 @@
 #pragma once
 
-#include "daemon/DaemonFetch.h"
+#include "daemon/FetchModel.h"
 
 #include <QDateTime>
-#include <QObject>
 #include <QStringList>
-#include <QUrl>
 #include <optional>
 
-// The printers the daemon reports at /printers, fetched on demand.
-class PrinterList : public QObject
+// The printers the daemon reports at /printers.
+class PrinterList : public FetchModel
 {
     Q_OBJECT
 
 public:
     explicit PrinterList(const QString &endpoint, QObject *parent = nullptr);
 
-    QStringList printers() const;
-    std::optional<QString> lastError() const;
-    std::optional<QDateTime> lastRefreshAt() const;
-    bool isLoading() const;
-    QUrl url() const;
-
-    void refresh();
-    // Cancels the request in flight, if any, and forgets it (closing the popover).
-    void cancel();
-
-Q_SIGNALS:
-    void printersChanged();
-    void lastErrorChanged();
-    void lastRefreshAtChanged();
-    void isLoadingChanged();
+    QStringList printers() const { return m_printers; }
+    // When the last answer came, whatever it said.
+    std::optional<QDateTime> lastRefreshAt() const { return m_lastRefreshAt; }
 
 private:
-    void apply(const DaemonAnswer &answer);
-    void setLoading(bool loading);
+    void take(const DaemonAnswer &answer) override;
 
     QStringList m_printers;
-    std::optional<QString> m_lastError;
     std::optional<QDateTime> m_lastRefreshAt;
-    bool m_isLoading = false;
-    QUrl m_url;
-    DaemonFetch m_fetch;
 };

@@ -59,20 +59,16 @@ PopoverView::PopoverView(PanelModels &models, std::function<void()> openConfig,
     // Only the section whose model signalled is refreshed. The age of the printer list's answer
     // moves on with the clock, so it is recomputed on every model change, as if the whole panel
     // were rebuilt.
-    for (auto signal : {&ConfigSummary::slotsChanged, &ConfigSummary::lastErrorChanged,
-                        &ConfigSummary::isLoadingChanged})
-        connect(&models.configSummary, signal, this, [this] {
-            m_connectionsCard->refresh();
-            m_printerSection->refreshAge();
-        });
+    connect(&models.configSummary, &FetchModel::changed, this, [this] {
+        m_connectionsCard->refresh();
+        m_printerSection->refreshAge();
+    });
     for (auto signal : {&ServiceStatus::stateChanged, &ServiceStatus::apiReachableChanged})
         connect(&models.serviceStatus, signal, this, [this] {
             m_statusCard->refresh();
             m_printerSection->refreshAge();
         });
-    for (auto signal : {&PrinterList::printersChanged, &PrinterList::lastErrorChanged,
-                        &PrinterList::lastRefreshAtChanged, &PrinterList::isLoadingChanged})
-        connect(&models.printerList, signal, m_printerSection, &PrinterSection::refresh);
+    connect(&models.printerList, &FetchModel::changed, m_printerSection, &PrinterSection::refresh);
     for (auto signal : {&LogTailer::linesChanged, &LogTailer::fileErrorChanged})
         connect(&models.logTailer, signal, this, [this] {
             m_logHeader->refresh();

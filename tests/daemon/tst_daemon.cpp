@@ -132,18 +132,21 @@ private Q_SLOTS:
         TestHttpServer server;
         server.setResponse(path, json(R"({"data":["first"]})", 800));
         PrinterList model(server.url(path).toString());
-        QSignalSpy printersSpy(&model, &PrinterList::printersChanged);
-        QSignalSpy errorSpy(&model, &PrinterList::lastErrorChanged);
-        QSignalSpy stampSpy(&model, &PrinterList::lastRefreshAtChanged);
+        // The list as the panel reads it at each answer.
+        QList<QStringList> answers;
+        connect(&model, &FetchModel::changed, this, [&] {
+            if (!model.isLoading())
+                answers.append(model.printers());
+        });
 
         model.refresh();
         QVERIFY(!model.isLoading()); // assigned on a later turn
         QTRY_COMPARE(server.requestCount(path), 1);
         server.setResponse(path, json(R"({"success":true,"data":["XP-80 Quầy","Bếp"],"v":2})"));
         model.refresh();
-        QTRY_COMPARE(printersSpy.count(), 1);
-        QCOMPARE(model.printers(), (QStringList{u"XP-80 Quầy"_s, u"Bếp"_s}));
-        QCOMPARE(stampSpy.count(), 2); // the cancelled answer is stamped too
+        // The replaced request ends as our own cancel, which publishes no list.
+        const QStringList second{u"XP-80 Quầy"_s, u"Bếp"_s};
+        QTRY_COMPARE(answers, (QList<QStringList>{{}, second}));
         const QByteArray head = server.requestHeads().constLast().toLower();
         QVERIFY2(head.startsWith("get /printers http/1.1\r\n"), head.constData());
         QVERIFY(head.contains("cache-control: no-cache"));
@@ -156,11 +159,9 @@ private Q_SLOTS:
         model.cancel();
         model.cancel();
         QTRY_VERIFY(!model.isLoading());
-        QTest::qWait(1000); // past every delayed answer
-        QCOMPARE(printersSpy.count(), 1);
-        QCOMPARE(errorSpy.count(), 1);
+        QTest::qWait(400); // past the delayed answer
+        QCOMPARE(answers, (QList<QStringList>{{}, second, second}));
         QCOMPARE(model.lastError(), std::nullopt);
-        QCOMPARE(stampSpy.count(), 3);
     }
 
     // Whatever the status, the body is the daemon's answer. Transport errors, timeouts and
@@ -187,9 +188,8 @@ private Q_SLOTS:
         TestHttpServer server;
         server.setResponse(path, response);
         PrinterList model(server.url(path).toString());
-        QSignalSpy answered(&model, &PrinterList::lastRefreshAtChanged);
         model.refresh();
-        QTRY_COMPARE(answered.count(), 1);
+        QTRY_VERIFY(model.lastRefreshAt());
         QCOMPARE(model.printers(), printers);
         QCOMPARE(model.lastError().value_or(QString()), error);
     }
