@@ -3,6 +3,7 @@
 #include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
+#include "platform/linux/StatusNotifierItem.h"
 #include "platform/linux/SystemdServiceControl.h"
 #include "platform/linux/SystemdUnitWatcher.h"
 #include "platform/linux/TrayHostWatch.h"
@@ -136,4 +137,9 @@ void restartInPlace()
     std::fflush(nullptr);
     ::execv("/proc/self/exe", argv.data());
     std::perror("Korvel Printer: restart");
+}
+
+std::unique_ptr<StatusNotifier> makeStatusNotifier(QMenu &menu)
+{
+    return std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus(), menu);
 }

@@ -1,5 +1,6 @@
 #include "platform/DialogPrompts.h"
 #include "platform/Platform.h"
+#include "platform/StatusNotifier.h"
 #include "platform/macos/LaunchdServiceControl.h"
 #include "platform/macos/MacDesktopIntegration.h"
 #include "platform/macos/MacSharePicker.h"
@@ -72,6 +73,11 @@ std::unique_ptr<QObject> watchForLateTray(std::function<void()>)
 }
 
 void restartInPlace() {}
+
+std::unique_ptr<StatusNotifier> makeStatusNotifier(QMenu &)
+{
+    return nullptr;
+}
 
 bool chooseTrayPlatform()
 {
