@@ -67,13 +67,6 @@ void forbidSessionBusAutolaunch()
     // No D-Bus here.
 }
 
-std::unique_ptr<QObject> watchForLateTray(std::function<void()>)
-{
-    return nullptr;
-}
-
-void restartInPlace() {}
-
 std::unique_ptr<StatusNotifier> makeStatusNotifier(QMenu &)
 {
     return nullptr;
