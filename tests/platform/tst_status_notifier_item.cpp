@@ -142,9 +142,15 @@ private Q_SLOTS:
                                      SLOT(changed())));
         QSignalSpy toggled(&item, &StatusItem::notifyOnPrintErrorsToggled);
         QSignalSpy opened(&item, &StatusItem::openRequested);
-        for (const int index : {3, 0})
-            call(service, u"/MenuBar"_s, menuInterface, u"Event"_s,
-                 {items().at(index).id, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u});
+        // One click alone, one as gtk-sni-tray sends it, in a group.
+        const QDBusVariant noData(0);
+        call(service, u"/MenuBar"_s, menuInterface, u"Event"_s,
+             {items().at(3).id, u"clicked"_s, QVariant::fromValue(noData), 0u});
+        const DBusMenuEventList group{{items().at(0).id, u"clicked"_s, noData, 0u}};
+        const QDBusMessage groupAnswer = call(service, u"/MenuBar"_s, menuInterface,
+                                              u"EventGroup"_s, {QVariant::fromValue(group)});
+        QVERIFY2(groupAnswer.type() == QDBusMessage::ReplyMessage,
+                 qPrintable(groupAnswer.errorMessage()));
         QCOMPARE(toggled.size(), 1);
         QCOMPARE(toggled.first().first().toBool(), true);
         QCOMPARE(opened.size(), 1);

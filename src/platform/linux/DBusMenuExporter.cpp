@@ -133,9 +133,10 @@ void DBusMenuExporter::registerTypes()
 {
     qDBusRegisterMetaType<DBusMenuItem>();
     qDBusRegisterMetaType<DBusMenuItemList>();
-    // The signal's parameters are looked up by these names.
+    // QtDBus looks the slots' and signals' parameters up by these names.
     qRegisterMetaType<DBusMenuItemList>("DBusMenuItemList");
     qRegisterMetaType<DBusMenuItemKeysList>("DBusMenuItemKeysList");
+    qRegisterMetaType<DBusMenuEventList>("DBusMenuEventList");
     qDBusRegisterMetaType<DBusMenuItemKeys>();
     qDBusRegisterMetaType<DBusMenuItemKeysList>();
     qDBusRegisterMetaType<DBusMenuLayoutItem>();

@@ -52,6 +52,12 @@ class StatusNotifierItem : public StatusNotifier
     Q_PROPERTY(QString Status READ status)
     Q_PROPERTY(QString IconName READ iconName)
     Q_PROPERTY(SniIconPixmapList IconPixmap READ iconPixmap)
+    // Empty, but hosts ask for them.
+    Q_PROPERTY(QString IconThemePath READ noName)
+    Q_PROPERTY(QString OverlayIconName READ noName)
+    Q_PROPERTY(SniIconPixmapList OverlayIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString AttentionIconName READ noName)
+    Q_PROPERTY(SniIconPixmapList AttentionIconPixmap READ noPixmaps)
     Q_PROPERTY(SniToolTip ToolTip READ toolTip)
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
@@ -72,6 +78,8 @@ public:
     QString status() const { return QStringLiteral("Active"); }
     QString iconName() const { return {}; }
     SniIconPixmapList iconPixmap() const { return m_pixmaps; }
+    QString noName() const { return {}; }
+    SniIconPixmapList noPixmaps() const { return {}; }
     SniToolTip toolTip() const { return {{}, {}, m_toolTip, {}}; }
     QDBusObjectPath menu() const;
     bool itemIsMenu() const { return false; }
