@@ -92,6 +92,7 @@ StatusNotifierItem::StatusNotifierItem(const QDBusConnection &bus, QMenu &menu, 
     , m_service(nextServiceName())
     , m_menu(bus, menuPath, menu)
     , m_watcher(watcherService, bus, QDBusServiceWatcher::WatchForOwnerChange)
+    , m_retryMs(firstRetryMs)
     , m_toolTip(title())
 {
     qDBusRegisterMetaType<SniIconPixmap>();

@@ -107,10 +107,10 @@ private:
     DBusMenuExporter m_menu;
     QDBusServiceWatcher m_watcher;
     QTimer m_retry;
-    int m_retryMs = 100;
+    int m_retryMs = 0; // doubles with each retry, from the first again for each new watcher
     SniIconPixmapList m_pixmaps;
     QString m_toolTip;
-    // Set once the bus answered our request for the name, whatever it said.
+    // Ours, or the unique name where the bus refused it; none until the bus answered.
     std::optional<QString> m_registeredName;
     bool m_registered = false;
     bool m_answered = false;
