@@ -41,12 +41,6 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
     AppDelegate delegate(environment, std::move(platform));
     QObject::connect(&instance, &SingleInstance::activationRequested, &delegate,
                      &AppDelegate::openPopover);
-    // Qt picks the tray protocol once per process, so only a fresh start shows the icon in a
-    // StatusNotifier tray that came up after it.
-    const auto lateTray = watchForLateTray([&delegate] {
-        if (delegate.statusItem() && delegate.statusItem()->hostKind() == u"none"_s)
-            restartInPlace();
-    });
     QTimer::singleShot(0, &delegate, [&delegate, &launched] {
         delegate.applicationDidFinishLaunching();
         if (launched)

@@ -75,11 +75,38 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
     // A menu-bar item with a menu opens it on every click, and the panel never.
     m_tray.setContextMenu(&m_menu);
 #endif
+
+    m_ownItem = makeStatusNotifier(m_menu);
+    if (!m_ownItem)
+        return;
+    connect(m_ownItem.get(), &StatusNotifier::registrationChanged, this,
+            &TrayStatusItem::chooseHost);
+    connect(m_ownItem.get(), &StatusNotifier::activated, this, &TrayStatusItem::ownItemActivated);
+    // For hosts that draw no exported menu.
+    connect(m_ownItem.get(), &StatusNotifier::contextMenuRequested, this,
+            [this](QPoint at) { m_menu.popup(at.isNull() ? QCursor::pos() : at); });
+}
+
+void TrayStatusItem::ownItemActivated(QPoint at)
+{
+    // (0, 0) is a host that does not say; the pointer is then the best guess until one does.
+    if (!at.isNull())
+        m_lastClick = at;
+    else if (!m_lastClick)
+        m_lastClick = QCursor::pos();
+    Q_EMIT clicked();
+}
+
+void TrayStatusItem::setToolTip(const QString &toolTip)
+{
+    m_tray.setToolTip(toolTip);
+    if (m_ownItem)
+        m_ownItem->setToolTip(toolTip);
 }
 
 QRect TrayStatusItem::geometry() const
 {
-    const QRect icon = m_tray.geometry();
+    const QRect icon = m_tray.isVisible() ? m_tray.geometry() : QRect();
     if (!icon.isEmpty() || !m_lastClick)
         return icon;
     return {*m_lastClick, QSize(1, 1)};
@@ -90,10 +117,9 @@ QString TrayStatusItem::hostKind() const
 #ifdef Q_OS_MACOS
     return u"menu bar"_s;
 #else
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return u"none"_s;
-    // Only an XEmbed tray tells the app where the icon is.
-    return m_tray.geometry().isEmpty() ? u"StatusNotifier"_s : u"XEmbed"_s;
+    if (m_ownItem && m_ownItem->isRegistered())
+        return u"StatusNotifier"_s;
+    return m_tray.isVisible() && QSystemTrayIcon::isSystemTrayAvailable() ? u"XEmbed"_s : u"none"_s;
 #endif
 }
 
@@ -118,8 +144,8 @@ void TrayStatusItem::setBadge(ServiceState::Kind kind)
 void TrayStatusItem::showMessage(const QString &title, const QString &body)
 {
 #ifndef Q_OS_MACOS
-    // No tray, no balloon: the message would be lost.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    // Only an embedded icon has a balloon; elsewhere the message would be lost.
+    if (hostKind() != u"XEmbed"_s) {
         std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(body));
         return;
     }
@@ -129,8 +155,21 @@ void TrayStatusItem::showMessage(const QString &title, const QString &body)
 
 void TrayStatusItem::showIcon()
 {
-    m_tray.setIcon(badgedIcon(m_icon, m_badge));
-    if (m_tray.isVisible())
+    const QIcon icon = badgedIcon(m_icon, m_badge);
+    m_tray.setIcon(icon);
+    if (m_ownItem)
+        m_ownItem->setIcon(icon);
+    chooseHost();
+}
+
+void TrayStatusItem::chooseHost()
+{
+    // Until the bus answers, a shown QSystemTrayIcon could register Qt's item beside ours.
+    if (m_ownItem && (m_ownItem->isRegistered() || !m_ownItem->hasAnswered())) {
+        m_tray.hide();
+        return;
+    }
+    if (m_icon.isNull() || m_tray.isVisible())
         return;
     m_tray.show();
     if (!QSystemTrayIcon::isSystemTrayAvailable())

@@ -30,12 +30,6 @@ std::unique_ptr<Notifier> makeNotifier(TrayMessage trayMessage);
 // ~/.dbus): features that need the session bus then do without. Call before anything uses it.
 void forbidSessionBusAutolaunch();
 
-// Calls `appeared` whenever a tray the status item could not yet use may have come up; nothing
-// where the edition always has its menu bar (macOS).
-std::unique_ptr<QObject> watchForLateTray(std::function<void()> appeared);
-// Replaces the process with a fresh start of the same program, with the same arguments.
-void restartInPlace();
-
 // Picks the GUI platform for the tray app where the user has not (QT_QPA_PLATFORM), before
 // QApplication exists; true when it set QT_QPA_PLATFORM, which the caller then unsets again so
 // that the programs the app starts choose their own.

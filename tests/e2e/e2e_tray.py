@@ -267,6 +267,16 @@ def run(args, session):
         snapshot = toggle(shown, f"the popover shown {shown} after a click at {where}", where)
         check(snapshot["pollingTimers"] == {"logTailer": 1, "serviceStatus": 1},
               f"shown {shown} after a click at {where} runs {snapshot['pollingTimers']} timers")
+    if args.tray == "sni":
+        # The host draws the exported menu; its first item opens the panel at the icon.
+        toggle(False, "the popover to close", (200, 900))
+        session.x11("xdotool", "mousemove", *map(str, centre), "click", "3")
+        host_windows = ("xdotool", "search", "--onlyvisible", "--class", "gtk-sni-tray-standalone")
+        wait_for("the host's menu", lambda: len(session.x11(*host_windows).split()) > 1, 5)
+        session.x11("xdotool", "key", "Down", "Return")
+        wait_for("the panel from the menu's first item", lambda: app.popover_state(True), 3)
+        check(app.popover()["geometry"] == place,
+              f"opened from the menu, the panel is at {app.popover()['geometry']}, not {place}")
     if args.tray != "xembed":
         return  # the rest does not depend on the tray
 

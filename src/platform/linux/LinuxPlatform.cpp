@@ -3,9 +3,9 @@
 #include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/LinuxDesktopIntegration.h"
 #include "platform/linux/LinuxSharePicker.h"
+#include "platform/linux/StatusNotifierItem.h"
 #include "platform/linux/SystemdServiceControl.h"
 #include "platform/linux/SystemdUnitWatcher.h"
-#include "platform/linux/TrayHostWatch.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,10 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-#include <cstdio>
 #include <malloc.h>
-#include <unistd.h>
-#include <vector>
 
 std::shared_ptr<DesktopIntegration> makeDesktopIntegration()
 {
@@ -114,26 +111,7 @@ bool chooseTrayPlatform()
     return true;
 }
 
-std::unique_ptr<QObject> watchForLateTray(std::function<void()> appeared)
+std::unique_ptr<StatusNotifier> makeStatusNotifier(QMenu &menu)
 {
-    // An XEmbed tray that starts later is Qt's own business: it embeds the icon by itself.
-    return std::make_unique<TrayHostWatch>(QDBusConnection::sessionBus(), std::move(appeared));
-}
-
-void restartInPlace()
-{
-    // The arguments as given: QApplication has taken its own options out of argv since, but
-    // /proc still holds them.
-    QFile file(u"/proc/self/cmdline"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    QByteArrayList arguments = file.readAll().split('\0');
-    arguments.removeLast(); // after the last terminator
-    std::vector<char *> argv;
-    for (QByteArray &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    std::fflush(nullptr);
-    ::execv("/proc/self/exe", argv.data());
-    std::perror("Korvel Printer: restart");
+    return std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus(), menu);
 }

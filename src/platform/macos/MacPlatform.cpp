@@ -1,5 +1,6 @@
 #include "platform/DialogPrompts.h"
 #include "platform/Platform.h"
+#include "platform/StatusNotifier.h"
 #include "platform/macos/LaunchdServiceControl.h"
 #include "platform/macos/MacDesktopIntegration.h"
 #include "platform/macos/MacSharePicker.h"
@@ -66,12 +67,10 @@ void forbidSessionBusAutolaunch()
     // No D-Bus here.
 }
 
-std::unique_ptr<QObject> watchForLateTray(std::function<void()>)
+std::unique_ptr<StatusNotifier> makeStatusNotifier(QMenu &)
 {
     return nullptr;
 }
-
-void restartInPlace() {}
 
 bool chooseTrayPlatform()
 {

@@ -1,0 +1,201 @@
+#include "app/TrayStatusItem.h"
+#include "platform/linux/DBusMenuExporter.h"
+#include "platform/linux/StatusNotifierItem.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const auto watcherName = u"org.kde.StatusNotifierWatcher"_s;
+const auto menuInterface = u"com.canonical.dbusmenu"_s;
+
+} // namespace
+
+// The watcher's one method that matters here: it records who registered.
+class FakeWatcher : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+
+public:
+    QStringList registered;
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString &service)
+    {
+        registered.append(service);
+    }
+};
+
+// A host's ear on the menu: the signals that make it fetch the menu again.
+class MenuListener : public QObject
+{
+    Q_OBJECT
+
+public:
+    int heard = 0;
+
+public Q_SLOTS:
+    void changed() { ++heard; }
+};
+
+// The app's item on a private session bus, driven through real calls from another connection.
+class StatusNotifierItemTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
+        QVERIFY(m_daemon.waitForReadyRead(5000));
+        m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
+        // Read on first use of the session bus, which is the item's.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
+    }
+    void cleanupTestCase()
+    {
+        m_daemon.kill();
+        m_daemon.waitForFinished();
+    }
+
+    void exportedItem_data()
+    {
+        QTest::addColumn<bool>("watcherFirst");
+        QTest::newRow("watcher before the app") << true;
+        // Registered as the name gets its owner, without a restart.
+        QTest::newRow("watcher after the app") << false;
+    }
+    void exportedItem()
+    {
+        QFETCH(bool, watcherFirst);
+        const QString connectionName = u"watcher "_s + QTest::currentDataTag();
+        QDBusConnection watcherBus = QDBusConnection::connectToBus(m_address, connectionName);
+        FakeWatcher watcher;
+        const auto watcherGone = qScopeGuard([&] {
+            watcherBus.unregisterService(watcherName);
+            QDBusConnection::disconnectFromBus(connectionName);
+        });
+        QVERIFY(watcherBus.registerObject(u"/StatusNotifierWatcher"_s, &watcher,
+                                          QDBusConnection::ExportScriptableSlots));
+        if (watcherFirst)
+            QVERIFY(watcherBus.registerService(watcherName));
+        TrayStatusItem item;
+        QImage red(72, 72, QImage::Format_ARGB32);
+        red.fill(qRgba(255, 0, 0, 255));
+        item.setImage(red);
+        if (!watcherFirst) {
+            QTest::qWait(200);
+            QCOMPARE(item.hostKind(), u"none"_s);
+            QVERIFY(watcherBus.registerService(watcherName));
+        }
+        QTRY_COMPARE(watcher.registered.size(), 1);
+        const QString service = watcher.registered.first();
+        QVERIFY2(service.startsWith(u"org.kde.StatusNotifierItem-%1-"_s.arg(getpid())),
+                 qPrintable(service));
+        QTRY_COMPARE(item.hostKind(), u"StatusNotifier"_s);
+
+        // The icon goes out as ARGB in network byte order, one entry per size.
+        const QDBusMessage pixmapAnswer =
+            call(service, u"/StatusNotifierItem"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s,
+                 {u"org.kde.StatusNotifierItem"_s, u"IconPixmap"_s});
+        SniIconPixmapList pixmaps;
+        pixmapAnswer.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>() >>
+            pixmaps;
+        QVERIFY2(pixmaps.size() > 1, qPrintable(pixmapAnswer.errorMessage()));
+        QCOMPARE(pixmaps.first().argb.size(), pixmaps.first().width * pixmaps.first().height * 4);
+        QCOMPARE(pixmaps.first().argb.left(4), QByteArray("\xff\xff\x00\x00", 4));
+
+        // Activate: the click, at the host's point; (0, 0) keeps the last known one.
+        QSignalSpy clicks(&item, &StatusItem::clicked);
+        for (const auto &[x, y] : {std::pair{1210, 16}, std::pair{0, 0}}) {
+            call(service, u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s, u"Activate"_s,
+                 {x, y});
+            QCOMPARE(item.geometry(), QRect(1210, 16, 1, 1));
+        }
+        QCOMPARE(clicks.size(), 2);
+
+        // The menu in order, the notify item a check box that follows a click.
+        const auto items = [&] { return menuItems(service); };
+        const QStringList expected{u"Open Korvel Printer"_s,
+                                   u"Cấu hình máy in"_s,
+                                   u"Copy diagnostics"_s,
+                                   u"Notify on print errors"_s,
+                                   u"-"_s,
+                                   u"Quit"_s};
+        QCOMPARE(labels(items()), expected);
+        const DBusMenuLayoutItem notify = items().at(3);
+        QCOMPARE(notify.properties.value(u"toggle-type"_s), u"checkmark"_s);
+        QCOMPARE(notify.properties.value(u"toggle-state"_s).toInt(), 0);
+        MenuListener listener;
+        for (const auto &signal : {u"LayoutUpdated"_s, u"ItemsPropertiesUpdated"_s})
+            QVERIFY(client().connect(service, u"/MenuBar"_s, menuInterface, signal, &listener,
+                                     SLOT(changed())));
+        QSignalSpy toggled(&item, &StatusItem::notifyOnPrintErrorsToggled);
+        QSignalSpy opened(&item, &StatusItem::openRequested);
+        // One click alone, one as gtk-sni-tray sends it, in a group.
+        const QDBusVariant noData(0);
+        call(service, u"/MenuBar"_s, menuInterface, u"Event"_s,
+             {items().at(3).id, u"clicked"_s, QVariant::fromValue(noData), 0u});
+        const DBusMenuEventList group{{items().at(0).id, u"clicked"_s, noData, 0u}};
+        const QDBusMessage groupAnswer = call(service, u"/MenuBar"_s, menuInterface,
+                                              u"EventGroup"_s, {QVariant::fromValue(group)});
+        QVERIFY2(groupAnswer.type() == QDBusMessage::ReplyMessage,
+                 qPrintable(groupAnswer.errorMessage()));
+        QCOMPARE(toggled.size(), 1);
+        QCOMPARE(toggled.first().first().toBool(), true);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(items().at(3).properties.value(u"toggle-state"_s).toInt(), 1);
+        QTRY_COMPARE(listener.heard, 2);
+    }
+
+private:
+    // Asynchronous, so the item answers on this same thread meanwhile.
+    QDBusMessage call(const QString &service, const QString &path, const QString &interface,
+                      const QString &method, const QVariantList &arguments)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        QDBusPendingCall pending = client().asyncCall(message);
+        const QDeadlineTimer deadline(5000);
+        while (!pending.isFinished() && !deadline.hasExpired())
+            QTest::qWait(5);
+        return pending.reply();
+    }
+
+    QDBusConnection client() { return QDBusConnection::connectToBus(m_address, u"client"_s); }
+
+    QList<DBusMenuLayoutItem> menuItems(const QString &service)
+    {
+        const QDBusMessage answer =
+            call(service, u"/MenuBar"_s, menuInterface, u"GetLayout"_s, {0, -1, QStringList()});
+        DBusMenuLayoutItem root;
+        answer.arguments().value(1).value<QDBusArgument>() >> root;
+        return root.children;
+    }
+
+    static QStringList labels(const QList<DBusMenuLayoutItem> &items)
+    {
+        QStringList labels;
+        for (const DBusMenuLayoutItem &item : items)
+            labels.append(item.properties.value(u"type"_s) == u"separator"_s
+                              ? u"-"_s
+                              : item.properties.value(u"label"_s).toString());
+        return labels;
+    }
+
+    QProcess m_daemon;
+    QString m_address;
+};
+
+QTEST_MAIN(StatusNotifierItemTest)
+#include "tst_status_notifier_item.moc"
