@@ -25,12 +25,13 @@ class GnomeShell:
         self.session, self.dir, self.run_as = session, os.path.join(session.work, "gnome"), []
         home, runtime = os.path.join(self.dir, "home"), os.path.join(self.dir, "runtime")
         unsafe = f"{home}/.local/share/gnome-shell/extensions/{UNSAFE}"
-        files = {f"{unsafe}/metadata.json": json.dumps({"uuid": UNSAFE, "name": UNSAFE,
-                                                         "description": UNSAFE, "shell-version": ["43"]}),
-                 f"{unsafe}/extension.js": "function init() {}\nfunction disable() {}\n"
-                                           "function enable() { global.context.unsafe_mode = true; }",
-                 f"{home}/.config/glib-2.0/settings/keyfile":
-                     f"[org/gnome/shell]\nenabled-extensions={[UNSAFE, *extensions]}\n"}
+        files = {
+            f"{unsafe}/metadata.json": json.dumps(
+                {"uuid": UNSAFE, "name": UNSAFE, "description": UNSAFE, "shell-version": ["43"]}),
+            f"{unsafe}/extension.js": "function init() {}\nfunction disable() {}\n"
+                                      "function enable() { global.context.unsafe_mode = true; }",
+            f"{home}/.config/glib-2.0/settings/keyfile":
+                f"[org/gnome/shell]\nenabled-extensions={[UNSAFE, *extensions]}\n"}
         for path, text in files.items():
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "w") as out:
@@ -39,9 +40,7 @@ class GnomeShell:
         if os.geteuid() == 0:
             self.run_as = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
             os.chmod(session.work, 0o711)
-            for root, dirs, names in os.walk(self.dir):
-                for name in [root, *(os.path.join(root, name) for name in dirs + names)]:
-                    os.chown(name, 65534, 65534)
+            subprocess.run(["chown", "-R", "65534:65534", self.dir], check=True)
             # Made by the shell, it would be nobody's, which a later Xvfb as root distrusts.
             os.makedirs("/tmp/.X11-unix", exist_ok=True)
             os.chmod("/tmp/.X11-unix", 0o1777)
@@ -61,8 +60,8 @@ class GnomeShell:
             out.write(BUS_CONFIG.format(kind=kind, path=path))
         self.session.start(kind + "-bus", [*self.run_as, "dbus-daemon", "--nofork",
                                            "--config-file", path + ".conf"])
-        wait_for(f"the {kind} bus", lambda: os.path.exists(path), 10)
-        return "unix:path=" + path
+        return wait_for(f"the {kind} bus",
+                        lambda: os.path.exists(path) and "unix:path=" + path, 10)
 
     def start(self):
         # The shell activates its notification service, which owns the freedesktop name; the
@@ -100,10 +99,8 @@ class GnomeShell:
 
     def answers(self, code):
         check(self.process.poll() is None, "GNOME Shell ended:\n" + self.session.log_tail("shell"))
-        try:
-            return self.eval(code) is True
-        except Failure:  # not listening yet
-            return False
+        return self.call("org.gnome.Shell.Eval", "string:" + code).split() == ["boolean", "true",
+                                                                              "true"]
 
     def click(self, rect):
         self.eval(f"""global._kp.notify_absolute_motion(t(), {rect[0] + rect[2] // 2},
@@ -139,11 +136,10 @@ class GnomeShell:
 
     def screenshot(self, path, *rects):
         """The shell's picture of these rects and the top bar above them, copied to `path`."""
-        left = max(min(r[0] for r in rects) - 16, 0)
-        right, bottom = (min(max(r[i] + r[i + 2] for r in rects) + 16, limit)
-                         for i, limit in ((0, 1280), (1, 900)))
-        shot = os.path.join(self.dir, "shot.png")
-        self.call("org.gnome.Shell.Screenshot.ScreenshotArea", f"int32:{left}", "int32:0",
-                  f"int32:{right - left}", f"int32:{bottom}", "boolean:false", "string:" + shot)
+        left, right = min(r[0] for r in rects) - 16, max(r[0] + r[2] for r in rects) + 16
+        bottom, shot = max(r[1] + r[3] for r in rects) + 16, os.path.join(self.dir, "shot.png")
+        self.call("org.gnome.Shell.Screenshot.ScreenshotArea", f"int32:{max(left, 0)}", "int32:0",
+                  f"int32:{min(right, 1280) - max(left, 0)}", f"int32:{min(bottom, 900)}",
+                  "boolean:false", "string:" + shot)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         shutil.move(shot, path)
