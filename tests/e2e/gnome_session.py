@@ -31,7 +31,9 @@ class GnomeShell:
             f"{unsafe}/extension.js": "function init() {}\nfunction disable() {}\n"
                                       "function enable() { global.context.unsafe_mode = true; }",
             f"{home}/.config/glib-2.0/settings/keyfile":
-                f"[org/gnome/shell]\nenabled-extensions={[UNSAFE, *extensions]}\n"}
+                f"[org/gnome/shell]\nenabled-extensions={[UNSAFE, *extensions]}\n"
+                # Windows and menus show at once, so pictures and clicks need not wait for them.
+                "[org/gnome/desktop/interface]\nenable-animations=false\n"}
         for path, text in files.items():
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "w") as out:
