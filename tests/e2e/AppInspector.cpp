@@ -1,6 +1,7 @@
 #include "AppInspector.h"
 
 #include "app/AppDelegate.h"
+#include "app/Popover.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -138,6 +139,11 @@ void AppInspector::command(QLocalSocket *socket)
     PanelModels &models = m_delegate.models();
     if (name == "open") {
         m_delegate.openPopover();
+    } else if (name == "close") {
+        // Lets a run go on past a panel that the desktop's clicks and keys failed to close.
+        if (Popover *popover = m_delegate.popover())
+            popover->close();
+        models.stop();
     } else if (name == "refresh") {
         models.printerList.refresh();
         models.configSummary.refresh();

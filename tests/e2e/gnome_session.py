@@ -1,0 +1,147 @@
+"""GNOME Shell 43 headless with private buses and settings, as nobody under root (it refuses root),
+driven through Eval (opened by our extension's unsafe mode) and Clutter's virtual input devices."""
+
+import json
+import os
+import shutil
+import subprocess
+
+from harness import Failure, check, wait_for
+
+APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
+UNSAFE = "korvel-unsafe-mode@tests"
+BUS_CONFIG = """<busconfig><type>{kind}</type><listen>unix:path={path}</listen>
+<servicedir>{path}-services</servicedir><policy context="default"><allow user="*"/>
+<allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>"""
+# Prefixed to every Eval.
+JS = """const Clutter = imports.gi.Clutter; const t = () => imports.gi.GLib.get_monotonic_time();
+const rectOf = a => [...a.get_transformed_position(), ...a.get_transformed_size()].map(Math.round);
+const seat = Clutter.get_default_backend().get_default_seat();
+"""
+
+
+class GnomeShell:
+    def __init__(self, session, extensions):
+        self.session, self.dir, self.run_as = session, os.path.join(session.work, "gnome"), []
+        home, runtime = os.path.join(self.dir, "home"), os.path.join(self.dir, "runtime")
+        unsafe = f"{home}/.local/share/gnome-shell/extensions/{UNSAFE}"
+        files = {
+            f"{unsafe}/metadata.json": json.dumps(
+                {"uuid": UNSAFE, "name": UNSAFE, "description": UNSAFE, "shell-version": ["43"]}),
+            f"{unsafe}/extension.js": "function init() {}\nfunction disable() {}\n"
+                                      "function enable() { global.context.unsafe_mode = true; }",
+            f"{home}/.config/glib-2.0/settings/keyfile":
+                f"[org/gnome/shell]\nenabled-extensions={[UNSAFE, *extensions]}\n"
+                # Windows and menus show at once, so pictures and clicks need not wait for them.
+                "[org/gnome/desktop/interface]\nenable-animations=false\n"}
+        for path, text in files.items():
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "w") as out:
+                out.write(text)
+        os.makedirs(runtime, 0o700)
+        if os.geteuid() == 0:
+            self.run_as = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+            os.chmod(session.work, 0o711)
+            subprocess.run(["chown", "-R", "65534:65534", self.dir], check=True)
+            # Made by the shell, it would be nobody's, which a later Xvfb as root distrusts.
+            os.makedirs("/tmp/.X11-unix", exist_ok=True)
+            os.chmod("/tmp/.X11-unix", 0o1777)
+        self.env = dict(session.env, HOME=home, XDG_CONFIG_HOME=home + "/.config",
+                        XDG_DATA_HOME=home + "/.local/share", XDG_RUNTIME_DIR=runtime,
+                        GSETTINGS_BACKEND="keyfile", XDG_SESSION_TYPE="wayland",
+                        XDG_CURRENT_DESKTOP="GNOME")
+        self.env.pop("DISPLAY", None)
+
+    def start_bus(self, kind, *services):
+        """A bus of nobody's that activates only these of the machine's services."""
+        path = os.path.join(self.dir, kind + "-bus")
+        os.makedirs(path + "-services")
+        for name in services:
+            shutil.copy(f"/usr/share/dbus-1/services/{name}.service", path + "-services")
+        with open(path + ".conf", "w") as out:
+            out.write(BUS_CONFIG.format(kind=kind, path=path))
+        self.session.start(kind + "-bus", [*self.run_as, "dbus-daemon", "--nofork",
+                                           "--config-file", path + ".conf"])
+        return wait_for(f"the {kind} bus",
+                        lambda: os.path.exists(path) and "unix:path=" + path, 10)
+
+    def start(self):
+        # The shell activates its notification service, which owns the freedesktop name; the
+        # system bus stays empty but for the fake systemd manager.
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.start_bus(
+            "session", "org.gnome.Shell.Notifications")
+        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self.system_bus = self.start_bus("system")
+        self.process = self.session.start("shell", [
+            *self.run_as, "gnome-shell", "--headless", "--wayland", "--virtual-monitor",
+            "1280x900"], self.env, cwd=self.dir)
+        wait_for("GNOME Shell's Eval", lambda: self.answers("!Main.layoutManager._startingUp"), 60)
+        # It starts in the overview, which hides windows; the unsafe mode's notice goes too.
+        self.eval("Main.overview.hide(); Main.messageTray.getSources().forEach(s => s.destroy());"
+                  "global._kp = seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);"
+                  "global._kk = seat.create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE)"
+                  "; true")
+        wait_for("the overview to hide", lambda: self.answers("!Main.overview.visible"), 10)
+        self.env.update(self.eval("Object.fromEntries(['DISPLAY', 'WAYLAND_DISPLAY', 'XAUTHORITY']"
+                                  ".map(n => [n, imports.gi.GLib.getenv(n)]))"))
+
+    def call(self, method, *args):
+        """A method of the shell's, as nobody; the reply as dbus-send prints it literally."""
+        return subprocess.run(
+            [*self.run_as, "dbus-send", "--session", "--print-reply=literal",
+             "--dest=org.gnome.Shell", "/" + method.rpartition(".")[0].replace(".", "/"), method,
+             *args], env=self.env, capture_output=True, text=True, timeout=30).stdout
+
+    def eval(self, code):
+        """The value of the last expression of `code`, which the shell sends as JSON."""
+        reply = self.call("org.gnome.Shell.Eval", "string:" + JS + code).strip()
+        ok, _, value = reply.partition("\n")
+        if ok != "boolean true":
+            raise Failure(f"Eval of {code[:200]!r} failed: {reply[:300]}")
+        return json.loads(value) if value.strip() else None
+
+    def answers(self, code):
+        check(self.process.poll() is None, "GNOME Shell ended:\n" + self.session.log_tail("shell"))
+        return self.call("org.gnome.Shell.Eval", "string:" + code).split() == ["boolean", "true",
+                                                                              "true"]
+
+    def click(self, rect):
+        self.eval(f"""global._kp.notify_absolute_motion(t(), {rect[0] + rect[2] // 2},
+            {rect[1] + rect[3] // 2}); for (const s of [Clutter.ButtonState.PRESSED,
+            Clutter.ButtonState.RELEASED]) global._kp.notify_button(t(), 1, s); true""")
+
+    def key(self, name):
+        self.eval(f"""for (const s of [Clutter.KeyState.PRESSED, Clutter.KeyState.RELEASED])
+            global._kk.notify_keyval(t(), Clutter.KEY_{name}, s); true""")
+
+    def windows(self):
+        return self.eval("""global.get_window_actors().filter(a => a.visible).map(a => {
+            const w = a.meta_window, r = w.get_frame_rect(), c = w.frame_rect_to_client_rect(r);
+            return { title: w.get_title(), pid: w.get_pid(), rect: [r.x, r.y, r.width, r.height],
+                size: [c.width, c.height], type: w.get_window_type(),
+                x11: w.get_client_type() === 1 }; })""")
+
+    def work_area(self):
+        return self.eval("const r = Main.layoutManager.getWorkAreaForMonitor(0); "
+                         "[r.x, r.y, r.width, r.height]")
+
+    def indicator_icons(self):
+        """The AppIndicator icons in the top bar: rect, whether the menu is open and done fading
+        in (so its items stay put), and the menu's items."""
+        return self.eval("""Object.entries(Main.panel.statusArea).filter(([k, a]) =>
+            k.startsWith('appindicator-') && a?.mapped).map(([k, a]) => ({ rect: rectOf(a),
+            menuOpen: a.menu.isOpen && a.menu.actor.opacity === 255, items: a.menu
+            ._getMenuItems().filter(i => i.label).map(i => [i.label.text, rectOf(i)]) }))""")
+
+    def notifications(self):  # the shell is the notification server
+        return self.eval("""Main.messageTray.getSources().flatMap(s => s.notifications.map(
+            n => `${n.title} ${n.bannerBodyText}`))""")
+
+    def screenshot(self, path, *rects):
+        """The shell's picture of these rects and the top bar above them, copied to `path`."""
+        left, right = min(r[0] for r in rects) - 16, max(r[0] + r[2] for r in rects) + 16
+        bottom, shot = max(r[1] + r[3] for r in rects) + 16, os.path.join(self.dir, "shot.png")
+        self.call("org.gnome.Shell.Screenshot.ScreenshotArea", f"int32:{max(left, 0)}", "int32:0",
+                  f"int32:{min(right, 1280) - max(left, 0)}", f"int32:{min(bottom, 900)}",
+                  "boolean:false", "string:" + shot)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        shutil.move(shot, path)
