@@ -194,6 +194,14 @@ void AppDelegate::popoverDismissed(QPoint globalPos)
 void AppDelegate::connectStatusItemMenu()
 {
     StatusItem *item = m_statusItem.get();
+    // Where a click on the icon opens its menu (GNOME), that click is the one that closes the
+    // panel; the menu would cover it anyway.
+    connect(item, &StatusItem::menuOpened, this, [this] {
+        if (!m_popover->isShown())
+            return;
+        m_popover->close();
+        m_models.stop();
+    });
     connect(item, &StatusItem::openRequested, this, &AppDelegate::openPopover);
     connect(item, &StatusItem::configRequested, this, [this] { m_configWindow.showConfig(); });
     connect(item, &StatusItem::diagnosticsRequested, this, &AppDelegate::copyDiagnostics);

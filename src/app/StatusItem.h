@@ -32,7 +32,8 @@ public:
 Q_SIGNALS:
     void clicked();
     void messageClicked();
-    // The item's menu, where it has one.
+    // The item's menu, where it has one: opened, and its items.
+    void menuOpened();
     void openRequested();
     void configRequested();
     void diagnosticsRequested();

@@ -76,12 +76,14 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
     m_tray.setContextMenu(&m_menu);
 #endif
 
+    connect(&m_menu, &QMenu::aboutToShow, this, &StatusItem::menuOpened);
     m_ownItem = makeStatusNotifier(m_menu);
     if (!m_ownItem)
         return;
     connect(m_ownItem.get(), &StatusNotifier::registrationChanged, this,
             &TrayStatusItem::chooseHost);
     connect(m_ownItem.get(), &StatusNotifier::activated, this, &TrayStatusItem::ownItemActivated);
+    connect(m_ownItem.get(), &StatusNotifier::menuOpened, this, &StatusItem::menuOpened);
     // For hosts that draw no exported menu.
     connect(m_ownItem.get(), &StatusNotifier::contextMenuRequested, this,
             [this](QPoint at) { m_menu.popup(at.isNull() ? QCursor::pos() : at); });

@@ -28,6 +28,8 @@ Q_SIGNALS:
     // The host's point for the press; (0, 0) where it does not say.
     void activated(QPoint at);
     void contextMenuRequested(QPoint at);
+    // The host opened the icon's exported menu.
+    void menuOpened();
     // isRegistered() or hasAnswered() changed.
     void registrationChanged();
 };

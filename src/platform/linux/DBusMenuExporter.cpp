@@ -240,6 +240,8 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString &name)
 
 bool DBusMenuExporter::clicked(int id, const QString &eventId)
 {
+    if (id == 0 && eventId == u"opened"_s)
+        Q_EMIT opened();
     QAction *action = actionOf(id);
     if (!action)
         return false;
@@ -250,7 +252,7 @@ bool DBusMenuExporter::clicked(int id, const QString &eventId)
 
 void DBusMenuExporter::Event(int id, const QString &eventId, const QDBusVariant &, uint)
 {
-    if (id != 0 && !clicked(id, eventId))
+    if (!clicked(id, eventId) && id != 0)
         sendErrorReply(unknownItem, u"No menu item %1"_s.arg(id));
 }
 
@@ -258,18 +260,22 @@ QList<int> DBusMenuExporter::EventGroup(const DBusMenuEventList &events)
 {
     QList<int> idErrors;
     for (const DBusMenuEvent &event : events)
-        if (event.id != 0 && !clicked(event.id, event.eventId))
+        if (!clicked(event.id, event.eventId) && event.id != 0)
             idErrors.append(event.id);
     return idErrors;
 }
 
-bool DBusMenuExporter::AboutToShow(int)
+bool DBusMenuExporter::AboutToShow(int id)
 {
+    if (id == 0)
+        Q_EMIT opened();
     return false;
 }
 
 QList<int> DBusMenuExporter::AboutToShowGroup(const QList<int> &ids, QList<int> &idErrors)
 {
+    if (ids.contains(0))
+        Q_EMIT opened();
     for (const int id : ids)
         if (!knows(id))
             idErrors.append(id);

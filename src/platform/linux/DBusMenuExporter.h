@@ -101,6 +101,8 @@ Q_SIGNALS:
     Q_SCRIPTABLE void LayoutUpdated(uint revision, int parent);
     Q_SCRIPTABLE void ItemsPropertiesUpdated(const DBusMenuItemList &updatedProps,
                                              const DBusMenuItemKeysList &removedProps);
+    // The host is about to show the whole menu, or has.
+    void opened();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -95,6 +95,7 @@ StatusNotifierItem::StatusNotifierItem(const QDBusConnection &bus, QMenu &menu, 
     , m_retryMs(firstRetryMs)
     , m_toolTip(title())
 {
+    connect(&m_menu, &DBusMenuExporter::opened, this, &StatusNotifier::menuOpened);
     qDBusRegisterMetaType<SniIconPixmap>();
     qDBusRegisterMetaType<SniIconPixmapList>();
     qDBusRegisterMetaType<SniToolTip>();
