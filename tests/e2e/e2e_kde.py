@@ -15,19 +15,14 @@ NO_TRAY_TEXT = ("Korvel Printer is running, but this desktop shows no tray icons
 ROWS = ["kde-x11:default", "kde-wayland:default", "kde-wayland:wayland"]
 
 
-def panel_windows(session, wayland_app):
-    """Where each "Korvel Printer" window is: from X, or from KWin for a Wayland client."""
-    if wayland_app:
-        return [window[1:] for window in kde.kwin_windows(session) if window[0] == "Korvel Printer"]
-    return [(*(int(session.x11("xwininfo", "-id", str(window)).split(f"Absolute upper-left {axis}:")
-                   [1].split()[0]) for axis in "XY"), width, height)
-            for window, width, height in session.shown_windows("Korvel Printer")]
+def check_placed(app, session, icon, wayland_app):
+    """In the work area (never under the bar); right above the icon unless KWin places it."""
+    def window():
+        windows = [w[1:] for w in kde.kwin_windows(session) if w[0] == "Korvel Printer"] \
+            if wayland_app else [app.popover()["geometry"]]
+        return len(windows) == 1 and windows[0]
 
-
-def check_placed(session, icon, wayland_app):
-    """In the work area (never under the bar), and right above the icon where the app places it."""
-    x, y, width, height = wait_for("the panel's window", lambda: (
-        lambda windows: len(windows) == 1 and windows[0])(panel_windows(session, wayland_app)), 5)
+    x, y, width, height = wait_for("the panel's window", window, 5)
     left, top, area_width, area_height = kde.work_area(session)
     check((width, height) == (520, 720) and left <= x and top <= y and
           x + width <= left + area_width and y + height <= top + area_height,
@@ -40,8 +35,8 @@ def check_placed(session, icon, wayland_app):
 def run(args, session):
     shell, platform = args.row.split(":")
     kde.prepare_home(session, wayland=shell == "kde-wayland")
-    log_path = os.path.join(session.work, "daemon.log")
     # A log written before the app starts: no new error lines, so no notifications of them.
+    log_path = os.path.join(session.work, "daemon.log")
     simulator, port = session.start_simulator(args.sim, 0, "--log", log_path, "--log-burst", "20",
                                               "--log-interval", "0")
     # The system bus first: both log to one file, and the session bus's lines would hide its.
@@ -55,8 +50,7 @@ def run(args, session):
     wait_for("dbus-monitor", lambda: session.log_tail("monitor"), 10)
     notices = lambda: session.log_tail("monitor", 1000).count("member=Notify")
     desktop = kde.Desktop(session, wayland=shell == "kde-wayland")
-    wayland_app = platform == "wayland"
-    if wayland_app:
+    if platform == "wayland":
         session.env["QT_QPA_PLATFORM"] = "wayland"
     command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", system_bus,
                "--log", log_path, "--inspect", os.path.join(session.work, "inspect.sock")]
@@ -84,7 +78,7 @@ def run(args, session):
     panel = kde.start_plasmashell(session, "wayland" if desktop.input else "xcb")
     tray = (panel[0] + panel[2] // 2, panel[1], panel[2] // 2, panel[3])
     icon = wait_for("the icon in plasmashell's tray",
-                    lambda: kde.find_badge(desktop.pixels(tray), tray), 20)
+                    lambda: kde.find_badge(desktop.pixels(tray), tray), 40)
     centre = (icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
 
     def toggle(shown, what, where=centre):
@@ -93,22 +87,23 @@ def run(args, session):
 
     for round in range(3):
         toggle(True, f"the panel to open from the icon ({round + 1})")
-        check_placed(session, icon, wayland_app)
         if round == 0:
             desktop.screenshot(os.path.join(args.screenshot_dir,
                                             args.row.replace(":", "_") + ".png"))
+        check_placed(app, session, icon, platform == "wayland")
         toggle(False, f"the panel to close from the icon ({round + 1})")
 
     # A click elsewhere closes it (on Wayland, the panel losing activation does), and Escape.
     session.start("other", ["xmessage", "-geometry", "+60+60", "Another window"])
     other = wait_for("another window", lambda: session.shown_windows("xmessage"), 10)[0]
-    for what, where in {"the desktop": (640, 500), "the bar": (panel[2] // 3, centre[1]),
-                        "another window": (60 + other[1] // 2, 60 + other[2] // 2)}.items():
+    for what, close in (("a click on the desktop", lambda: desktop.click(640, 500)),
+                        ("a click on the bar", lambda: desktop.click(panel[2] // 3, centre[1])),
+                        ("a click on another window", lambda: desktop.click(
+                            60 + other[1] // 2, 60 + other[2] // 2)),
+                        ("Escape", lambda: desktop.key("Escape"))):
         toggle(True, "the panel to open from the icon")
-        toggle(False, f"a click on {what} to close the panel", where)
-    toggle(True, "the panel to open from the icon")
-    desktop.key("Escape")
-    wait_for("Escape to close the panel", lambda: app.popover_state(False), 5)
+        close()
+        wait_for(f"{what} to close the panel", lambda: app.popover_state(False), 5)
 
     # A right click shows the app's menu, which takes the keys: its first entry opens the panel.
     desktop.click(*centre, button="3")
