@@ -1,0 +1,123 @@
+#!/usr/bin/python3
+"""Drives korvel-printer-e2e on KDE Plasma 5.27 with real clicks and keys, on X11 or on Wayland:
+first with KWin and no tray, then from plasmashell's tray."""
+
+import os
+import sys
+import time
+
+import kde_session as kde
+from harness import App, app_parser, check, main, wait_for
+
+# Without the AppIndicator hint, which is GNOME's alone.
+NO_TRAY_TEXT = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again "
+                "from the app launcher to see the panel.")
+ROWS = ["kde-x11:default", "kde-wayland:default", "kde-wayland:wayland"]
+
+
+def check_placed(app, session, icon, wayland_app):
+    """In the work area (never under the bar); right above the icon unless KWin places it."""
+    def window():
+        windows = [w[1:] for w in kde.kwin_windows(session) if w[0] == "Korvel Printer"] \
+            if wayland_app else [app.popover()["geometry"]]
+        return len(windows) == 1 and windows[0]
+
+    x, y, width, height = wait_for("the panel's window", window, 5)
+    left, top, area_width, area_height = kde.work_area(session)
+    check((width, height) == (520, 720) and left <= x and top <= y and
+          x + width <= left + area_width and y + height <= top + area_height,
+          f"the panel at {x},{y} {width}×{height} leaves the work area")
+    centre = icon[0] + icon[2] // 2
+    check(wayland_app or (x - 60 <= centre <= x + width + 60 and 0 <= icon[1] - y - height <= 60),
+          f"the panel at {x},{y} {width}×{height} is not right above the icon {icon}")
+
+
+def run(args, session):
+    shell, platform = args.row.split(":")
+    kde.prepare_home(session, wayland=shell == "kde-wayland")
+    # A log written before the app starts: no new error lines, so no notifications of them.
+    log_path = os.path.join(session.work, "daemon.log")
+    simulator, port = session.start_simulator(args.sim, 0, "--log", log_path, "--log-burst", "20",
+                                              "--log-interval", "0")
+    # The system bus first: both log to one file, and the session bus's lines would hide its.
+    system_bus = session.start_bus()
+    session.start_fake_systemd(args.fake_systemd, system_bus, os.path.join(
+        session.work, "systemd-calls"), "--main-pid", str(simulator.pid))
+    session.env["DBUS_SESSION_BUS_ADDRESS"] = bus = session.start_bus()
+    # No notification service until plasmashell: the calls are watched.
+    session.start("monitor", ["dbus-monitor", "--address", bus,
+                              "interface='org.freedesktop.Notifications',member='Notify'"])
+    wait_for("dbus-monitor", lambda: session.log_tail("monitor"), 10)
+    notices = lambda: session.log_tail("monitor", 1000).count("member=Notify")
+    desktop = kde.Desktop(session, wayland=shell == "kde-wayland")
+    if platform == "wayland":
+        session.env["QT_QPA_PLATFORM"] = "wayland"
+    command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", system_bus,
+               "--log", log_path, "--inspect", os.path.join(session.work, "inspect.sock")]
+    app = App(command[-1])
+
+    # KWin alone: one notification after 5 s; a second start opens a window KWin frames, and
+    # Escape closes it.
+    started = time.monotonic()
+    session.start("app", command)
+    wait_for("the no-tray notification", notices, 15)
+    waited = time.monotonic() - started
+    check(4.5 <= waited and NO_TRAY_TEXT in session.log_tail("monitor", 1000).replace('"\n', " "),
+          f"after {waited:.1f} s the notification reads:\n{session.log_tail('monitor', 30)}")
+    second = session.start("second", command[:1])
+    check(second.wait(10) == 0, f"the second start ended with status {second.returncode}")
+    wait_for("the panel's window", lambda: app.popover_state(True), 5)
+    x, y, width, height = wait_for("KWin's title bar over the window", lambda: next((
+        window[1:] for window in kde.kwin_windows(session)
+        if window[0] == "Korvel Printer" and window[4] > 720 and window[3] >= 520), None), 5)
+    desktop.click(x + width // 3, y + (height - 720) // 2)
+    desktop.key("Escape")
+    wait_for("Escape to close the window", lambda: app.popover_state(False), 5)
+
+    # plasmashell comes later, as on a slow login: the app moves into its tray by itself.
+    panel = kde.start_plasmashell(session, "wayland" if desktop.input else "xcb")
+    tray = (panel[0] + panel[2] // 2, panel[1], panel[2] // 2, panel[3])
+    icon = wait_for("the icon in plasmashell's tray",
+                    lambda: kde.find_badge(desktop.pixels(tray), tray), 40)
+    centre = (icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
+
+    def toggle(shown, what, where=centre):
+        desktop.click(*where)
+        wait_for(what, lambda: app.popover_state(shown), 5)
+
+    for round in range(3):
+        toggle(True, f"the panel to open from the icon ({round + 1})")
+        if round == 0:
+            desktop.screenshot(os.path.join(args.screenshot_dir,
+                                            args.row.replace(":", "_") + ".png"))
+        check_placed(app, session, icon, platform == "wayland")
+        toggle(False, f"the panel to close from the icon ({round + 1})")
+
+    # A click elsewhere closes it (on Wayland, the panel losing activation does), and Escape.
+    session.start("other", ["xmessage", "-geometry", "+60+60", "Another window"])
+    other = wait_for("another window", lambda: session.shown_windows("xmessage"), 10)[0]
+    for what, close in (("a click on the desktop", lambda: desktop.click(640, 500)),
+                        ("a click on the bar", lambda: desktop.click(panel[2] // 3, centre[1])),
+                        ("a click on another window", lambda: desktop.click(
+                            60 + other[1] // 2, 60 + other[2] // 2)),
+                        ("Escape", lambda: desktop.key("Escape"))):
+        toggle(True, "the panel to open from the icon")
+        close()
+        wait_for(f"{what} to close the panel", lambda: app.popover_state(False), 5)
+
+    # A right click shows the app's menu, which takes the keys: its first entry opens the panel.
+    desktop.click(*centre, button="3")
+    desktop.key("Down", "Return")
+    wait_for("the panel from the menu's first entry", lambda: app.popover_state(True), 5)
+    check(notices() == 1, f"{notices()} notifications")
+
+
+if __name__ == "__main__":
+    parser = app_parser(__doc__)
+    parser.add_argument("--row", choices=ROWS, default=ROWS[0],
+                        help="shell and the app's Qt platform (default: the one it picks)")
+    parser.add_argument("--screenshot-dir", required=True, help="where the panel's picture goes")
+    status = main(parser, run)
+    if status == 0:
+        print("all KDE Plasma checks passed")
+    sys.exit(status)

@@ -1,0 +1,223 @@
+"""A KDE Plasma 5.27 session for the end-to-end rows: KWin on X11 (Xvfb) or on Wayland (with
+XWayland), plasmashell, a private session bus and a home of their own."""
+
+import os
+import re
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import time
+
+from harness import check, wait_for
+
+# Started on demand by plasmashell and KWin; nothing else of the desktop is activatable here.
+ACTIVATABLE = ("org.kde.ActivityManager", "org.kde.kglobalaccel", "org.kde.kded5")
+# The fill of the app's "KP" badge (TitleBadge.cpp): no Breeze colour is this close to it.
+BADGE_FILL = (0x1C, 0x1F, 0x24)
+WAYLAND_SOCKET = "wayland-korvel"
+
+
+def prepare_home(session, wayland):
+    """A fresh home; the display before the bus, whose activated services need it."""
+    stop_all = session.stop_all
+    session.stop_all = lambda: (stop_all(), stop_strays(session.work))
+    if wayland:
+        session.env.pop("DISPLAY", None)
+        session.env.update(WAYLAND_DISPLAY=WAYLAND_SOCKET, XDG_SESSION_TYPE="wayland")
+    else:
+        session.start_display()
+    home = os.path.join(session.work, "home")
+    os.makedirs(os.path.join(home, ".config"))
+    # KWin scripts print into KWin's log at this level (kwin_windows).
+    session.env.update(HOME=home, XDG_CONFIG_HOME=home + "/.config", XDG_DATA_HOME=home + "/.local",
+                       XDG_CACHE_HOME=home + "/.cache", XDG_CURRENT_DESKTOP="KDE",
+                       KDE_FULL_SESSION="true", KDE_SESSION_VERSION="5",
+                       QT_LOGGING_RULES="kwin_scripting.debug=true")
+    # KWin announces each screenshot with this generic event; the rows count notifications.
+    with open(os.path.join(home, ".config", "plasma_workspace.notifyrc"), "w") as out:
+        out.write("[Event/notification]\nAction=\n")
+    os.makedirs(os.path.join(session.work, "bus-services"))
+    for name in ACTIVATABLE:
+        os.symlink(f"/usr/share/dbus-1/services/{name}.service",
+                   os.path.join(session.work, "bus-services", name + ".service"))
+
+
+def stop_strays(work):
+    """What the desktop started in sessions of its own (KIO workers): all with our runtime dir."""
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as environ:
+                if f"XDG_RUNTIME_DIR={work}".encode() in environ.read().split(b"\0"):
+                    os.kill(int(pid), signal.SIGKILL)
+        except OSError:
+            pass
+
+
+def bus_call(session, destination, path, method, *args):
+    return session.x11("dbus-send", "--session", "--print-reply", "--dest=" + destination,
+                       path, method, *args)
+
+
+def start_kwin_wayland(session):
+    """kwin_wayland on a virtual 1280 × 900 output with XWayland; returns its fake input."""
+    # A copy without the binary's file capability (cap_sys_resource), which containers refuse.
+    binary = os.path.join(session.work, "kwin_wayland")
+    shutil.copy("/usr/bin/kwin_wayland", binary)
+    # KWin starts this once XWayland is up, with its DISPLAY.
+    announce = os.path.join(session.work, "announce")
+    with open(announce, "w") as out:
+        out.write(f'#!/bin/sh\necho "$DISPLAY" >"{announce}.display"\n')
+    os.chmod(announce, 0o755)
+    session.env.update(KWIN_WAYLAND_NO_PERMISSION_CHECKS="1",
+                       KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
+    session.start("kwin", [binary, "--virtual", "--width", "1280", "--height", "900",
+                           "--xwayland", "--socket", WAYLAND_SOCKET, announce])
+    session.env["DISPLAY"] = wait_for("KWin's XWayland", lambda: open(
+        announce + ".display").read().strip(), 30)
+    session.x11("dbus-update-activation-environment", "DISPLAY")
+    return FakeInput(os.path.join(session.work, WAYLAND_SOCKET))
+
+
+def start_plasmashell(session, platform):
+    """plasmashell, once its bottom panel is up; returns the panel."""
+    session.start("plasmashell", ["plasmashell", "--no-respawn"],
+                  dict(session.env, QT_QPA_PLATFORM=platform))
+    return wait_for("plasmashell's panel, out of the work area", lambda: panel_strip(session), 40)
+
+
+def panel_strip(session):
+    """The strip of the screen below the work area, where the bottom panel is."""
+    height = int(re.search(r"Height: (\d+)", session.x11("xwininfo", "-root")).group(1))
+    x, y, width, area_height = work_area(session)
+    return y + area_height < height and (x, y + area_height, width, height - y - area_height)
+
+
+def work_area(session):
+    """x, y, width, height of the area windows may take, as KWin publishes it."""
+    values = session.x11("xprop", "-root", "_NET_WORKAREA").split("=")[-1]
+    return tuple(int(value) for value in values.split(",")[:4])
+
+
+def find_badge(pixels, area):
+    """The bounding box of the badge's fill among the RGB `pixels` of area, once drawn there."""
+    hits = [(i // 3 % area[2], i // 3 // area[2]) for i in range(0, len(pixels), 3)
+            if all(abs(pixels[i + c] - BADGE_FILL[c]) <= 3 for c in range(3))]
+    if len(hits) < 30:
+        return None
+    xs, ys = [hit[0] for hit in hits], [hit[1] for hit in hits]
+    return area[0] + min(xs), area[1] + min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
+
+
+def kwin_windows(session):
+    """(caption, x, y, width, height) of each window KWin manages, from a KWin script."""
+    marker = f"korvel-{time.monotonic_ns()}"
+    script = os.path.join(session.work, marker + ".js")
+    with open(script, "w") as out:
+        out.write(f"for (const w of workspace.clientList()) print('{marker}', w.frameGeometry.x, "
+                  "w.frameGeometry.y, w.frameGeometry.width, w.frameGeometry.height, w.caption);")
+    for method, *args in (("loadScript", script, marker), ("start",)):
+        bus_call(session, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting." + method,
+                 *("string:" + arg for arg in args))
+    lines = wait_for("the KWin script's output", lambda: [
+        line.split(marker, 1)[1].split(None, 4) for line in session.log_tail("kwin", 400)
+        .splitlines() if marker in line], 5)
+    return [(caption, *map(int, numbers)) for *numbers, caption in lines]
+
+
+class Desktop:
+    """KWin on X11 (xdotool, import) or on Wayland (its fake input and screenshots)."""
+
+    def __init__(self, session, wayland):
+        self.session, self.input = session, wayland and start_kwin_wayland(session)
+        if not wayland:
+            session.start("kwin", ["kwin_x11", "--replace"])
+            wait_for("KWin to manage the screen", lambda: "window id" in session.x11(
+                "xprop", "-root", "_NET_SUPPORTING_WM_CHECK"), 20)
+
+    # Plasma animates its menus and panels, and a popup takes a moment to hold the pointer.
+    def click(self, x, y, button="1"):
+        time.sleep(0.7)
+        if self.input:
+            return self.input.click(x, y, button)
+        self.session.x11("xdotool", "mousemove", str(x), str(y), "click", button)
+
+    def key(self, *names):
+        time.sleep(0.7)
+        if self.input:
+            return self.input.key(*names)
+        self.session.x11("xdotool", "key", *names)
+
+    def screenshot(self, path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if not self.input:
+            return self.session.x11("import", "-window", "root", path)
+        # The older interface answers with a file; ScreenShot2 takes a descriptor dbus-send lacks.
+        answer = bus_call(self.session, "org.kde.KWin", "/Screenshot",
+                          "org.kde.kwin.Screenshot.screenshotFullscreen", "boolean:false")
+        shutil.move(re.search(r'string "([^"]+)"', answer).group(1), path)
+
+    def pixels(self, rect):
+        shot = os.path.join(self.session.work, "screen.png")
+        self.screenshot(shot)
+        return subprocess.run(["convert", shot, "-crop", "{2}x{3}+{0}+{1}".format(*rect),
+                               "-depth", "8", "rgb:-"], check=True, capture_output=True).stdout
+
+
+class FakeInput:
+    """KWin's org_kde_kwin_fake_input over the Wayland socket: real input for every surface."""
+
+    BUTTONS = {"1": 0x110, "3": 0x111}  # BTN_LEFT, BTN_RIGHT
+    KEYS = {"Escape": 1, "Return": 28, "Down": 108}
+
+    def __init__(self, path):
+        self.socket = socket.socket(socket.AF_UNIX)
+        self.socket.connect(path)
+        self.stream, self.ids = self.socket.makefile("rb"), 1
+        registry = self.send(1, 1, "n")  # wl_display.get_registry
+        for object_id, body in self.roundtrip():  # wl_registry.global: name, interface, version
+            if object_id == registry and body[8:31] == b"org_kde_kwin_fake_input":
+                name = struct.unpack_from("<I", body)[0]
+        self.input = self.send(registry, 0, "usun", name, "org_kde_kwin_fake_input", 4)
+        self.request(0, "ss", "korvel-e2e", "end-to-end test")  # authenticate
+
+    def send(self, object_id, opcode, kinds="", *values):
+        """Arguments of kinds u (unsigned), f (fixed), s (string), n (new id, returned)."""
+        body, values = b"", list(values)
+        for kind in kinds:
+            if kind == "n":
+                self.ids += 1
+                body += struct.pack("<I", self.ids)
+            elif kind == "s":
+                data = values.pop(0).encode() + b"\0"
+                body += struct.pack("<I", len(data)) + data + bytes(-len(data) % 4)
+            else:
+                body += struct.pack("<I", values.pop(0) * (256 if kind == "f" else 1))
+        self.socket.sendall(struct.pack("<II", object_id, (8 + len(body)) << 16 | opcode) + body)
+        return self.ids
+
+    def roundtrip(self):
+        callback, events = self.send(1, 0, "n"), []
+        while True:
+            object_id, header = struct.unpack("<II", self.stream.read(8))
+            body = self.stream.read((header >> 16) - 8)
+            check(object_id != 1 or header & 0xFFFF, f"Wayland protocol error: {body!r}")
+            if object_id == callback:
+                return events
+            events.append((object_id, body))
+
+    def request(self, opcode, kinds, *values):
+        self.send(self.input, opcode, kinds, *values)
+        self.roundtrip()
+        time.sleep(0.05)
+
+    def click(self, x, y, button):
+        self.request(9, "ff", x, y)  # pointer_motion_absolute
+        for state in (1, 0):
+            self.request(2, "uu", self.BUTTONS[button], state)
+
+    def key(self, *names):
+        for name in names:
+            for state in (1, 0):
+                self.request(10, "uu", self.KEYS[name], state)  # keyboard_key
