@@ -93,14 +93,17 @@ def run(args, session):
         check_placed(app, session, icon, platform == "wayland")
         toggle(False, f"the panel to close from the icon ({round + 1})")
 
-    # A click elsewhere closes it (on Wayland, the panel losing activation does), and Escape.
+    # A click elsewhere closes it (on Wayland, the panel losing activation does), and Escape. The
+    # desktop is clicked left of where KWin centres a window. On Wayland a click on the bar moves
+    # no focus, so no client can see it.
     session.start("other", ["xmessage", "-geometry", "+60+60", "Another window"])
     other = wait_for("another window", lambda: session.shown_windows("xmessage"), 10)[0]
-    for what, close in (("a click on the desktop", lambda: desktop.click(640, 500)),
-                        ("a click on the bar", lambda: desktop.click(panel[2] // 3, centre[1])),
-                        ("a click on another window", lambda: desktop.click(
-                            60 + other[1] // 2, 60 + other[2] // 2)),
-                        ("Escape", lambda: desktop.key("Escape"))):
+    closers = [("a click on the desktop", lambda: desktop.click(200, 600)),
+               ("a click on the bar", lambda: desktop.click(panel[2] // 3, centre[1])),
+               ("a click on another window", lambda: desktop.click(
+                   60 + other[1] // 2, 60 + other[2] // 2)),
+               ("Escape", lambda: desktop.key("Escape"))]
+    for what, close in closers[:1] + closers[2:] if desktop.input else closers:
         toggle(True, "the panel to open from the icon")
         close()
         wait_for(f"{what} to close the panel", lambda: app.popover_state(False), 5)
