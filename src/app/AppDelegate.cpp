@@ -25,14 +25,13 @@ QSettings settings()
 
 } // namespace
 
-AppDelegate::AppDelegate(const AppEnvironment &environment, AppPlatform platform, QObject *parent)
+AppDelegate::AppDelegate(const AppEnvironment &environment, QObject *parent)
     : QObject(parent)
     , m_models(environment.logPath, environment.daemonBase, environment.serviceControl,
                environment.desktop, environment.prompts)
     , m_configWindow(environment.configHelperPath, environment.prompts,
                      QUrl(environment.daemonBase + DaemonAddress::pagePath))
     , m_environment(environment)
-    , m_platform(std::move(platform))
 {
     m_clock.start();
     m_fallTimer.setSingleShot(true);
@@ -48,11 +47,11 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    m_statusItem = m_platform.makeStatusItem();
+    m_statusItem = m_environment.makeStatusItem();
     configureStatusItemImage();
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePopover);
 
-    m_popover = m_platform.makePopover(m_models, [delegate = QPointer<AppDelegate>(this)] {
+    m_popover = m_environment.makePopover(m_models, [delegate = QPointer<AppDelegate>(this)] {
         if (delegate)
             delegate->m_configWindow.showConfig();
     });
@@ -64,21 +63,23 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_popover.get(), &Popover::windowClosed, this, [this] { m_models.stop(); });
     connectStatusItemMenu();
 
-    if (m_platform.makeNotifier)
-        m_notifier = m_platform.makeNotifier([item = QPointer<StatusItem>(m_statusItem.get())](
-                                                 const QString &title, const QString &body) {
+    if (m_environment.makeNotifier)
+        m_notifier = m_environment.makeNotifier([item = QPointer<StatusItem>(m_statusItem.get())](
+                                                    const QString &title, const QString &body) {
             if (item)
                 item->showMessage(title, body);
         });
-    if (!m_notifier)
+    if (m_notifier) {
+        QTimer::singleShot(noTrayNoticeDelayMs, this, &AppDelegate::noticeMissingTray);
+        connect(m_notifier.get(), &Notifier::activated, this, &AppDelegate::openPopover);
+        connect(m_statusItem.get(), &StatusItem::messageClicked, this, &AppDelegate::openPopover);
+        m_printErrors = std::make_unique<PrintErrorNotices>(m_environment.logPath, *m_notifier);
+        const bool notifyOnPrintErrors = settings().value(notifySetting, true).toBool();
+        m_statusItem->setNotifyOnPrintErrors(notifyOnPrintErrors);
+        m_printErrors->setEnabled(notifyOnPrintErrors);
+    }
+    if (!m_environment.iconShowsServiceState)
         return;
-    QTimer::singleShot(noTrayNoticeDelayMs, this, &AppDelegate::noticeMissingTray);
-    connect(m_notifier.get(), &Notifier::activated, this, &AppDelegate::openPopover);
-    connect(m_statusItem.get(), &StatusItem::messageClicked, this, &AppDelegate::openPopover);
-    m_printErrors = std::make_unique<PrintErrorNotices>(m_environment.logPath, *m_notifier);
-    const bool notifyOnPrintErrors = settings().value(notifySetting, true).toBool();
-    m_statusItem->setNotifyOnPrintErrors(notifyOnPrintErrors);
-    m_printErrors->setEnabled(notifyOnPrintErrors);
     // While the panel is open its checks tell the state too.
     connect(&m_models.serviceStatus, &ServiceStatus::stateChanged, this,
             [this] { serviceStateObserved(m_models.serviceStatus.state()); });
@@ -156,7 +157,7 @@ void AppDelegate::noticeMissingTray()
 
 void AppDelegate::serviceStateObserved(const ServiceState &state)
 {
-    if (!m_notifier)
+    if (!m_environment.iconShowsServiceState)
         return;
     m_statusItem->setBadge(state.kind());
     m_statusItem->setToolTip(u"Korvel Printer — "_s + state.label());
@@ -176,7 +177,7 @@ void AppDelegate::scheduleFallDecision()
 
 void AppDelegate::decideFall()
 {
-    if (m_fallPolicy.decide(m_clock.elapsed()))
+    if (m_fallPolicy.decide(m_clock.elapsed()) && m_notifier)
         m_notifier->notify(tr("Korvel Printer: print service stopped"),
                            ServiceState::stopped().label());
     // A timer may fire a little early; the decision then waits for its time.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/AppEnvironment.h"
-#include "app/AppPlatform.h"
 #include "app/ConfigWindowController.h"
 #include "app/FallPolicy.h"
 #include "app/PrintErrorNotices.h"
@@ -20,7 +19,7 @@ class AppDelegate : public QObject
     Q_OBJECT
 
 public:
-    AppDelegate(const AppEnvironment &environment, AppPlatform platform, QObject *parent = nullptr);
+    explicit AppDelegate(const AppEnvironment &environment, QObject *parent = nullptr);
     ~AppDelegate() override;
 
     // Makes the status item and the popover; starts nothing.
@@ -59,7 +58,6 @@ private:
     ConfigWindowController m_configWindow;
 
     AppEnvironment m_environment;
-    AppPlatform m_platform;
     ToggleArbiter m_arbiter;
     QElapsedTimer m_clock;
     std::unique_ptr<Notifier> m_notifier;

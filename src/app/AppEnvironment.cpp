@@ -1,6 +1,8 @@
 #include "app/AppEnvironment.h"
 
+#include "app/PopupPopover.h"
 #include "app/SingleInstance.h"
+#include "app/TrayStatusItem.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
@@ -46,5 +48,15 @@ AppEnvironment AppEnvironment::standard()
             : QDir::cleanPath(appDir + "/../" KORVEL_INSTALL_LIBEXECDIR
                                        "/korvel-printer/korvel-printer-config"_L1);
     environment.instanceName = SingleInstance::standardName();
+    environment.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
+    environment.makePopover = [](PanelModels &models, std::function<void()> openConfig) {
+        auto popover =
+            std::make_unique<PopupPopover>(models, std::move(openConfig), makeSharePicker());
+        // Building and painting the panel once leaves freed memory the allocator keeps.
+        releaseFreedMemory();
+        return popover;
+    };
+    environment.makeNotifier = &::makeNotifier;
+    environment.iconShowsServiceState = ::iconShowsServiceState();
     return environment;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Popover.h"
+#include "app/StatusItem.h"
 #include "daemon/DaemonAddress.h"
 #include "platform/Platform.h"
 
@@ -9,8 +11,11 @@
 #include <memory>
 #include <optional>
 
-// Everything the app reaches outside itself. The shipped program always uses standard(); only
-// the end-to-end test build points these at fakes.
+class PanelModels;
+
+// Everything the app reaches outside itself, and every piece of the desktop it is made of. The
+// shipped program always uses standard(), where all of them are chosen; the end-to-end test
+// build points some at fakes, the delegate's test all of the desktop's.
 struct AppEnvironment
 {
     QString logPath = defaultLogPath();
@@ -28,6 +33,17 @@ struct AppEnvironment
     QString configHelperPath;
     // The local socket that keeps one instance per user and display.
     QString instanceName;
+
+    std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
+    // The panel on the models, with the action that opens the configuration window.
+    std::function<std::unique_ptr<Popover>(PanelModels &, std::function<void()> openConfig)>
+        makePopover;
+    // Desktop notifications, given the status item's balloon as fallback; may make none, and
+    // then nothing is notified.
+    std::function<std::unique_ptr<Notifier>(TrayMessage trayMessage)> makeNotifier;
+    // The icon carries the service's state (badge and tooltip), kept up to date by the watcher;
+    // where it does not, it stays as it is (macOS).
+    bool iconShowsServiceState = false;
 
     static AppEnvironment standard();
 };

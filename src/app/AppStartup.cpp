@@ -2,11 +2,8 @@
 
 #include "app/AppDelegate.h"
 #include "app/ApplicationAccessible.h"
-#include "app/PopupPopover.h"
 #include "app/SingleInstance.h"
-#include "app/TrayStatusItem.h"
 #include "core/Translation.h"
-#include "platform/Platform.h"
 #include "ui/WidgetAccessible.h"
 
 #include <QApplication>
@@ -31,14 +28,7 @@ int runTrayApp(QApplication &app, const AppEnvironment &environment,
     ApplicationAccessible::installFactory();
     WidgetAccessible::installFactory();
 
-    AppPlatform platform;
-    platform.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
-    platform.makePopover = [](PanelModels &models, std::function<void()> openConfig) {
-        return std::make_unique<PopupPopover>(models, std::move(openConfig));
-    };
-    platform.makeNotifier = makeNotifier;
-
-    AppDelegate delegate(environment, std::move(platform));
+    AppDelegate delegate(environment);
     QObject::connect(&instance, &SingleInstance::activationRequested, &delegate,
                      &AppDelegate::openPopover);
     QTimer::singleShot(0, &delegate, [&delegate, &launched] {

@@ -2,7 +2,7 @@
 
 #include "app/PopoverPlacement.h"
 #include "app/PopupPanel.h"
-#include "platform/Platform.h"
+#include "platform/SharePicker.h"
 #include "ui/PopoverView.h"
 
 #include <QGuiApplication>
@@ -11,9 +11,10 @@
 
 using namespace Qt::StringLiterals;
 
-PopupPopover::PopupPopover(PanelModels &models, std::function<void()> openConfig, QObject *parent)
+PopupPopover::PopupPopover(PanelModels &models, std::function<void()> openConfig,
+                           std::unique_ptr<SharePicker> sharePicker, QObject *parent)
     : Popover(parent)
-    , m_sharePicker(makeSharePicker())
+    , m_sharePicker(std::move(sharePicker))
 {
     auto *view = new PopoverView(models, std::move(openConfig), *m_sharePicker);
     m_panel = std::make_unique<PopupPanel>(view);
@@ -26,7 +27,6 @@ PopupPopover::PopupPopover(PanelModels &models, std::function<void()> openConfig
     // Painted once off screen at launch: the polish, layout, font loading and glyph rendering
     // were most of the first open's time. The picture itself is not kept.
     m_panel->grab();
-    releaseFreedMemory();
 }
 
 // The panel uses the share picker, so it goes first.

@@ -15,7 +15,8 @@ class PopupPopover : public Popover
     Q_OBJECT
 
 public:
-    PopupPopover(PanelModels &models, std::function<void()> openConfig, QObject *parent = nullptr);
+    PopupPopover(PanelModels &models, std::function<void()> openConfig,
+                 std::unique_ptr<SharePicker> sharePicker, QObject *parent = nullptr);
     ~PopupPopover() override;
 
     bool isShown() const override;

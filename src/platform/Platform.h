@@ -35,5 +35,8 @@ void forbidSessionBusAutolaunch();
 // that the programs the app starts choose their own.
 bool chooseTrayPlatform();
 
+// Whether this edition's icon carries the service's state (Linux) or stays static (macOS).
+bool iconShowsServiceState();
+
 // Hands memory the allocator keeps after a one-off burst back to the system.
 void releaseFreedMemory();

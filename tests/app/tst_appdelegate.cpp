@@ -28,16 +28,16 @@ class TestAppDelegate : public QObject
     FakeStatusItem *m_item = nullptr;
     std::function<void()> m_openConfig;
 
-    std::unique_ptr<AppDelegate> launch(const AppEnvironment &environment)
+    std::unique_ptr<AppDelegate> launch(AppEnvironment environment)
     {
-        AppPlatform platform;
-        platform.makeStatusItem = [this] { return makeKept(m_item); };
-        platform.makePopover = [this](PanelModels &, std::function<void()> openConfig) {
+        environment.makeStatusItem = [this] { return makeKept(m_item); };
+        environment.makePopover = [this](PanelModels &, std::function<void()> openConfig) {
             m_openConfig = std::move(openConfig);
             return std::make_unique<FakePopover>();
         };
-        platform.makeNotifier = [](auto) { return std::make_unique<FakeNotifier>(); };
-        auto delegate = std::make_unique<AppDelegate>(environment, std::move(platform));
+        environment.makeNotifier = [](auto) { return std::make_unique<FakeNotifier>(); };
+        environment.iconShowsServiceState = true;
+        auto delegate = std::make_unique<AppDelegate>(environment);
         delegate->applicationDidFinishLaunching();
         return delegate;
     }

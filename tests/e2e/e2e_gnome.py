@@ -68,8 +68,10 @@ class Run:
         return f"(shown: {self.app.ask()['popoverShown']}, {self.windows()}, {self.icon()})"
 
     def icon(self):
+        """Ours, once placed. The extension may drop an item it was setting up when the item
+        registers again at start, which the app then does once more: the icon comes back."""
         icons = self.shell.indicator_icons()
-        return icons[0] if len(icons) == 1 else None
+        return icons[0] if len(icons) == 1 and None not in icons[0]["rect"] else None
 
     def screenshot(self, *rects):
         name = f"{self.args.screenshot_dir}/{self.args.shell}_{self.args.platform}.png"
@@ -78,7 +80,7 @@ class Run:
     def open(self, label):
         """A click on the icon; where the extension shows its menu instead, its first item."""
         time.sleep(0.5)  # the last close settles
-        self.shell.click(self.icon()["rect"])
+        self.shell.click(wait_for("the icon", self.icon, 5)["rect"])
         opened = wait(f"{label}: the panel or the icon's menu",
                       lambda: self.shown(True) or self.icon()["menuOpen"], self.seen)
         if opened is True:
@@ -97,6 +99,9 @@ class Run:
 
     def with_extension(self):
         icon = wait("the icon in the top bar", self.icon, timeout=15)
+        # The extension's search of the bus at start may still drop and re-add it once.
+        time.sleep(2)
+        icon = wait("the icon in the top bar, settled", self.icon)
         # Through XWayland the app never hears of a click on the shell's own bar (mutter moves no
         # X11 focus for it, as for the empty desktop): another app's window stands in there.
         if self.xwayland:
@@ -107,7 +112,8 @@ class Run:
         else:
             elsewhere = ("a click on the clock",
                          self.shell.eval("rectOf(Main.panel.statusArea.dateMenu)"))
-        closers = [("a click on the icon", lambda: self.shell.click(self.icon()["rect"]))] * 3 + [
+        closers = [("a click on the icon", lambda: self.shell.click(
+            wait_for("the icon", self.icon, 5)["rect"]))] * 3 + [
             (elsewhere[0], lambda: self.shell.click(elsewhere[1])),
             ("Escape", lambda: self.shell.key("Escape"))]
         for number, (label, close) in enumerate(closers if icon else [], 1):
@@ -115,7 +121,7 @@ class Run:
             if not window:
                 return
             # Only on XWayland does the app choose where the panel goes.
-            near = icon["rect"] if self.xwayland else None
+            near = wait_for("the icon", self.icon, 5)["rect"] if self.xwayland else None
             check(f"open {number}: 520 x 720, fully visible, near the icon if on XWayland",
                   placed(window, self.shell.work_area(), near) and window["x11"] == self.xwayland,
                   f"{window}, icon {icon['rect']}")

@@ -115,3 +115,8 @@ std::unique_ptr<StatusNotifier> makeStatusNotifier(QMenu &menu)
 {
     return std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus(), menu);
 }
+
+bool iconShowsServiceState()
+{
+    return true;
+}

@@ -111,6 +111,10 @@ StatusNotifierItem::StatusNotifierItem(const QDBusConnection &bus, QMenu &menu, 
                 else
                     registerWithWatcher();
             });
+    // A host may drop an item it was still setting up when the item registered again (GNOME's
+    // extension does, racing its own search of the bus at start): we register anew.
+    m_bus.connect({}, u"/StatusNotifierWatcher"_s, watcherService,
+                  u"StatusNotifierItemUnregistered"_s, this, SLOT(itemUnregistered(QString)));
     // Without a bus an asynchronous call never finishes: the answer is no watcher.
     if (!m_bus.isConnected()) {
         QTimer::singleShot(0, this, [this] { setRegistered(false); });
@@ -172,6 +176,18 @@ void StatusNotifierItem::registerWithWatcher()
                 m_retry.start(m_retryMs);
                 m_retryMs *= 2;
             });
+}
+
+void StatusNotifierItem::itemUnregistered(const QString &item)
+{
+    // Watchers name an item by the name it registered, or by its unique name and path.
+    const QString unique = m_bus.baseService();
+    const bool ours = m_registeredName && (item == *m_registeredName || item == unique ||
+                                           item.startsWith(unique + u'@'));
+    if (!m_registered || !ours || m_retryMs > lastRetryMs)
+        return;
+    m_retry.start(m_retryMs);
+    m_retryMs *= 2;
 }
 
 void StatusNotifierItem::setRegistered(bool registered)

@@ -58,6 +58,8 @@ class StatusNotifierItem : public StatusNotifier
     Q_PROPERTY(SniIconPixmapList OverlayIconPixmap READ noPixmaps)
     Q_PROPERTY(QString AttentionIconName READ noName)
     Q_PROPERTY(SniIconPixmapList AttentionIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString IconAccessibleDesc READ noName)
+    Q_PROPERTY(QString AttentionAccessibleDesc READ noName)
     Q_PROPERTY(SniToolTip ToolTip READ toolTip)
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
@@ -96,6 +98,9 @@ Q_SIGNALS:
     Q_SCRIPTABLE void NewToolTip();
     Q_SCRIPTABLE void NewStatus(const QString &status);
     Q_SCRIPTABLE void NewTitle();
+
+private Q_SLOTS:
+    void itemUnregistered(const QString &item);
 
 private:
     void requestName();

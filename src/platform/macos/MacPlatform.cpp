@@ -76,3 +76,9 @@ bool chooseTrayPlatform()
 {
     return false;
 }
+
+bool iconShowsServiceState()
+{
+    // The menu bar's icon stays as it is.
+    return false;
+}
