@@ -40,13 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     switch (state.kind()) {
-    case ServiceState::Kind::running:
-        FUZZ_CHECK(state.pid() > 0);
+    case ServiceState::Kind::running: {
+        const QString prefix = u"Running (pid "_s;
+        FUZZ_CHECK(label.startsWith(prefix) && label.endsWith(u')'));
+        const qint64 pid = label.mid(prefix.size(), label.size() - prefix.size() - 1).toLongLong();
+        FUZZ_CHECK(pid > 0 && state == ServiceState::running(pid));
         FUZZ_CHECK(result.standardOutput.contains("\"PID\""));
-        FUZZ_CHECK(label == u"Running (pid "_s + QString::number(state.pid()) + u")"_s);
         break;
+    }
     case ServiceState::Kind::unknown:
-        FUZZ_CHECK(state.reason() == u"non-utf8 launchctl output"_s);
+        FUZZ_CHECK(state == ServiceState::unknown(u"non-utf8 launchctl output"_s));
         FUZZ_CHECK(!isUtf8(result.standardOutput));
         break;
     case ServiceState::Kind::stopped:

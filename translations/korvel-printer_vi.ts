@@ -25,6 +25,13 @@
     </message>
 </context>
 <context>
+    <name>ConfigWindowController</name>
+    <message>
+        <source>Could not open the configuration page: </source>
+        <translation>Không mở được trang cấu hình: </translation>
+    </message>
+</context>
+<context>
     <name>ConnectionsCard</name>
     <message>
         <source>Kết nối máy in</source>
@@ -250,13 +257,6 @@
     </message>
 </context>
 <context>
-    <name>Spinner</name>
-    <message>
-        <source>Loading…</source>
-        <translation>Đang tải…</translation>
-    </message>
-</context>
-<context>
     <name>ServiceState</name>
     <message>
         <source>Failed (%1)</source>
@@ -269,6 +269,13 @@
     <message>
         <source>Stopping…</source>
         <translation>Đang dừng…</translation>
+    </message>
+</context>
+<context>
+    <name>Spinner</name>
+    <message>
+        <source>Loading…</source>
+        <translation>Đang tải…</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,6 @@
 #include "app/AppEnvironment.h"
 
-#include "app/PopupPopover.h"
+#include "app/PanelPopover.h"
 #include "app/SingleInstance.h"
 #include "app/TrayStatusItem.h"
 #include "platform/Platform.h"
@@ -51,7 +51,7 @@ AppEnvironment AppEnvironment::standard()
     environment.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
     environment.makePopover = [](PanelModels &models, std::function<void()> openConfig) {
         auto popover =
-            std::make_unique<PopupPopover>(models, std::move(openConfig), makeSharePicker());
+            std::make_unique<PanelPopover>(models, std::move(openConfig), makeSharePicker());
         // Building and painting the panel once leaves freed memory the allocator keeps.
         releaseFreedMemory();
         return popover;

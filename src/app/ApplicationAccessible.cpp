@@ -12,7 +12,7 @@ namespace {
 QAccessibleInterface *applicationInterface(const QString &className, QObject *object)
 {
     // The panel's popup is a window, not a filler inside one.
-    if (className == "PopupPanel"_L1)
+    if (className == "PanelWindow"_L1)
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     if (object != QCoreApplication::instance() || className != "QApplication"_L1)
         return nullptr;

@@ -1,5 +1,7 @@
 #include "app/ConfigWindowController.h"
 
+#include "app/ConfigHelperProtocol.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -38,7 +40,7 @@ qint64 ConfigWindowController::helperPid() const
 void ConfigWindowController::showConfig()
 {
     if (m_helper)
-        m_helper->write("show\n");
+        m_helper->write(ConfigHelperProtocol::showLine.toByteArray() + '\n');
     else
         startHelper();
 }
@@ -54,12 +56,13 @@ void ConfigWindowController::startHelper()
     connect(helper, &QProcess::errorOccurred, this, [this, helper](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
-        m_prompts->warn(u"Could not open the configuration page: "_s + helper->errorString());
+        m_prompts->warn(tr("Could not open the configuration page: ") + helper->errorString());
         helperGone();
     });
-    QStringList arguments{u"--url"_s, m_url.toString()};
+    QStringList arguments{u"--"_s + ConfigHelperProtocol::urlOption, m_url.toString()};
     if (!m_geometry.isEmpty())
-        arguments << u"--geometry"_s << QString::fromLatin1(m_geometry.toBase64());
+        arguments << u"--"_s + ConfigHelperProtocol::geometryOption
+                  << QString::fromLatin1(m_geometry.toBase64());
     helper->start(m_helperPath, arguments);
 }
 
@@ -67,8 +70,9 @@ void ConfigWindowController::readHelper()
 {
     while (m_helper && m_helper->canReadLine()) {
         const QByteArray line = m_helper->readLine(maxLine).trimmed();
-        if (line.startsWith("geometry "))
-            m_geometry = QByteArray::fromBase64(line.mid(9));
+        if (line.startsWith(ConfigHelperProtocol::geometryPrefix))
+            m_geometry =
+                QByteArray::fromBase64(line.mid(ConfigHelperProtocol::geometryPrefix.size()));
     }
 }
 

@@ -19,12 +19,10 @@ class ConfigWindowController : public QObject
 
 public:
     ConfigWindowController(const QString &helperPath, std::shared_ptr<UserPrompts> prompts,
-                           const QUrl &url = QUrl(QStringLiteral("http://127.0.0.1:9020/")),
-                           QObject *parent = nullptr);
+                           const QUrl &url, QObject *parent = nullptr);
     // Ends the helper: it quits when its input closes, and is killed if it lingers.
     ~ConfigWindowController() override;
 
-    QUrl url() const { return m_url; }
     // The running helper's process id, or 0.
     qint64 helperPid() const;
 

@@ -1,7 +1,7 @@
 #include "app/TrayStatusItem.h"
 
 #include "app/StatusBadge.h"
-#include "app/TitleBadge.h"
+#include "app/TitleIcon.h"
 
 #include <QCursor>
 #include <QPixmap>
@@ -19,7 +19,7 @@ QIcon textIcon(const QString &text)
 {
     QIcon icon;
     for (const int side : traySides)
-        icon.addPixmap(QPixmap::fromImage(titleBadge(text, side)));
+        icon.addPixmap(QPixmap::fromImage(titleIcon(text, side)));
     return icon;
 }
 

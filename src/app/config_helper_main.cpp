@@ -3,6 +3,7 @@
 // last window geometry, writes "show" to its standard input to reload the page and raise the
 // window, and closes that input when it quits. On closing its window the helper writes
 // "geometry <base64>" to its standard output and ends.
+#include "app/ConfigHelperProtocol.h"
 #include "app/ConfigPageWindow.h"
 #include "app/StdinLines.h"
 #include "app/WebConfigPageView.h"
@@ -41,9 +42,10 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(u"korvel-printer"_s);
 
     QCommandLineParser parser;
-    const QCommandLineOption urlOption(u"url"_s, u"The daemon's configuration page."_s, u"url"_s);
-    const QCommandLineOption geometryOption(u"geometry"_s, u"Saved window geometry (base64)."_s,
-                                            u"data"_s);
+    const QCommandLineOption urlOption(ConfigHelperProtocol::urlOption,
+                                       u"The daemon's configuration page."_s, u"url"_s);
+    const QCommandLineOption geometryOption(ConfigHelperProtocol::geometryOption,
+                                            u"Saved window geometry (base64)."_s, u"data"_s);
     parser.addOptions({urlOption, geometryOption});
     parser.process(app);
     const QUrl url(parser.value(urlOption), QUrl::StrictMode);
@@ -55,13 +57,14 @@ int main(int argc, char *argv[])
     ConfigPageWindow window(std::make_unique<WebConfigPageView>(url), url,
                             QByteArray::fromBase64(parser.value(geometryOption).toLatin1()));
     QObject::connect(&window, &ConfigPageWindow::closed, &app, [](const QByteArray &geometry) {
-        std::printf("geometry %s\n", geometry.toBase64().constData());
+        std::printf("%s%s\n", ConfigHelperProtocol::geometryPrefix.data(),
+                    geometry.toBase64().constData());
         std::fflush(stdout);
         QCoreApplication::quit();
     });
     StdinLines input;
     QObject::connect(&input, &StdinLines::lineRead, &window, [&window](const QByteArray &line) {
-        if (line == "show")
+        if (line == ConfigHelperProtocol::showLine)
             window.showConfig();
     });
     QObject::connect(&input, &StdinLines::ended, &app, &QCoreApplication::quit);

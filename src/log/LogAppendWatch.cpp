@@ -1,7 +1,7 @@
 #include "log/LogAppendWatch.h"
 
+#include "log/LogTailLines.h"
 #include "log/LogTailRead.h"
-#include "log/LogWindow.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -26,34 +26,39 @@ bool sameFile(const QString &first, const QString &second)
 
 } // namespace
 
-std::optional<QString> copyReplacing(const QString &source, const QString &target)
+bool copyReplacing(const QString &source, const QString &target, QString &failure)
 {
+    // Says why, and that it did not happen.
+    const auto failed = [&failure](const QString &why) {
+        failure = why;
+        return false;
+    };
     // Replacing the source would swap the file under whoever still writes to it, such as the
     // daemon writing its log, and the rest of what it writes would be lost.
     if (sameFile(source, target))
-        return u"The chosen file is the log itself; choose another name or folder."_s;
+        return failed(u"The chosen file is the log itself; choose another name or folder."_s);
     QFile input(source);
     if (!input.open(QIODevice::ReadOnly))
-        return input.errorString();
+        return failed(input.errorString());
 
     QSaveFile output(target);
     if (!output.open(QIODevice::WriteOnly))
-        return output.errorString();
+        return failed(output.errorString());
 
     for (;;) {
         const QByteArray chunk = input.read(chunkBytes);
         if (input.error() != QFileDevice::NoError) {
             output.cancelWriting();
-            return input.errorString();
+            return failed(input.errorString());
         }
         if (chunk.isEmpty())
             break;
         if (output.write(chunk) != chunk.size()) {
             output.cancelWriting();
-            return output.errorString();
+            return failed(output.errorString());
         }
     }
     if (!output.commit())
-        return output.errorString();
-    return std::nullopt;
+        return failed(output.errorString());
+    return true;
 }

@@ -1,6 +1,6 @@
 #include "log/LogTailRead.h"
 
-#include "log/LogWindow.h"
+#include "log/LogTailLines.h"
 
 #include <QCoreApplication>
 #include <QFile>

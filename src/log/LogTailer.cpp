@@ -90,15 +90,16 @@ void LogTailer::copyExport(const QString &target,
 {
     QPointer<LogTailer> self(this);
     Dispatch::toPool(Dispatch::userInitiatedPool(), [self, source = m_path, target, completion] {
-        const std::optional<QString> error = copyReplacing(source, target);
+        QString failure;
+        const bool copied = copyReplacing(source, target, failure);
         // `self` is only looked at on the main thread, where the tailer lives and dies.
-        Dispatch::toMain(QCoreApplication::instance(), [self, target, completion, error] {
+        Dispatch::toMain(QCoreApplication::instance(), [self, target, completion, copied, failure] {
             if (!self)
                 return;
-            if (error)
-                self->presentError(tr("Export failed: ") + *error);
+            if (!copied)
+                self->presentError(tr("Export failed: ") + failure);
             if (completion)
-                completion(error ? std::nullopt : std::optional(target));
+                completion(copied ? std::optional(target) : std::nullopt);
         });
     });
 }
@@ -107,10 +108,9 @@ std::optional<QString> LogTailer::prepareShareableLog()
 {
     const PreparedDirectory directory = m_desktop->shareDirectory();
     const QString target = QDir(directory.path).filePath(suggestedExportFilename());
-    const std::optional<QString> error =
-        directory.ok() ? copyReplacing(m_path, target) : directory.error;
-    if (error) {
-        presentError(tr("Could not prepare log for sharing: ") + *error);
+    QString failure = directory.error;
+    if (!directory.ok() || !copyReplacing(m_path, target, failure)) {
+        presentError(tr("Could not prepare log for sharing: ") + failure);
         return std::nullopt;
     }
     return target;
@@ -120,7 +120,7 @@ QString LogTailer::suggestedExportFilename() const
 {
     // The C locale keeps ASCII digits and the Gregorian calendar whatever the user's settings.
     const QString stamp = QLocale::c().toString(QDateTime::currentDateTime(), u"yyyyMMdd-HHmmss");
-    return u"KorvelPrinter-"_s + stamp + u".log"_s;
+    return shareCopyPrefix + stamp + shareCopySuffix;
 }
 
 void LogTailer::presentError(const QString &message)

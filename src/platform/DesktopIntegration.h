@@ -2,7 +2,13 @@
 
 #include "core/PreparedDirectory.h"
 
+#include <QLatin1StringView>
 #include <QString>
+
+// Copies of the log made for sharing are named prefix + time stamp + suffix; cleaning the share
+// directory takes only names of that form.
+inline constexpr QLatin1StringView shareCopyPrefix{"KorvelPrinter-"};
+inline constexpr QLatin1StringView shareCopySuffix{".log"};
 
 // What the log viewer asks of the desktop it runs on.
 class DesktopIntegration

@@ -27,7 +27,6 @@ public:
 
     Kind kind() const { return m_kind; }
     qint64 pid() const { return m_pid; }
-    QString reason() const { return m_reason; }
     QString label() const;
 
     bool operator==(const ServiceState &) const = default;

@@ -5,7 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/StationReport.h"
 #include "app/StatusBadge.h"
-#include "app/TitleBadge.h"
+#include "app/TitleIcon.h"
 #include "app/ToggleArbiter.h"
 
 #include <QPainter>
@@ -165,10 +165,10 @@ private Q_SLOTS:
 
     // The badge stands out from light and dark trays, and its letters from the badge (along the
     // middle row, which crosses both letters).
-    void titleBadgeReadsOnLightAndDarkTrays()
+    void titleIconReadsOnLightAndDarkTrays()
     {
         for (const int side : {16, 48}) {
-            const QImage badge = titleBadge(QStringLiteral("KP"), side);
+            const QImage badge = titleIcon(QStringLiteral("KP"), side);
             for (const QColor tray : {QColor(Qt::white), QColor(Qt::black)}) {
                 QVERIFY(onTray(badge, tray, badge.rect()).first > 0);
                 QVERIFY(onTray(badge, tray, QRect(side / 4, side / 2, side / 2, 1)).second >= 4.5);

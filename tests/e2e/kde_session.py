@@ -14,7 +14,7 @@ from harness import check, wait_for
 
 # Started on demand by plasmashell and KWin; nothing else of the desktop is activatable here.
 ACTIVATABLE = ("org.kde.ActivityManager", "org.kde.kglobalaccel", "org.kde.kded5")
-# The fill of the app's "KP" badge (TitleBadge.cpp): no Breeze colour is this close to it.
+# The fill of the app's "KP" badge (TitleIcon.cpp): no Breeze colour is this close to it.
 BADGE_FILL = (0x1C, 0x1F, 0x24)
 WAYLAND_SOCKET = "wayland-korvel"
 

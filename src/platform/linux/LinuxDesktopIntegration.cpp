@@ -20,8 +20,8 @@ constexpr qint64 shareCopyLifetimeSecs = 24 * 60 * 60;
 void removeStaleCopies(const QString &folder)
 {
     const QDateTime cutoff = QDateTime::currentDateTime().addSecs(-shareCopyLifetimeSecs);
-    const QFileInfoList copies =
-        QDir(folder).entryInfoList({u"KorvelPrinter-*.log"_s}, QDir::Files | QDir::NoSymLinks);
+    const QFileInfoList copies = QDir(folder).entryInfoList(
+        {shareCopyPrefix + u'*' + shareCopySuffix}, QDir::Files | QDir::NoSymLinks);
     for (const QFileInfo &copy : copies) {
         if (copy.lastModified() < cutoff)
             QFile::remove(copy.filePath());

@@ -1,10 +1,10 @@
-#include "app/TitleBadge.h"
+#include "app/TitleIcon.h"
 
 #include <QFont>
 #include <QPainter>
 #include <algorithm>
 
-QImage titleBadge(const QString &text, int side)
+QImage titleIcon(const QString &text, int side)
 {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

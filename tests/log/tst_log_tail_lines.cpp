@@ -1,4 +1,4 @@
-#include "log/LogWindow.h"
+#include "log/LogTailLines.h"
 
 #include <QTest>
 
@@ -6,7 +6,7 @@ using namespace Qt::StringLiterals;
 
 using Lines = std::optional<QStringList>;
 
-class LogWindowTest : public QObject
+class LogTailLinesTest : public QObject
 {
     Q_OBJECT
 
@@ -46,5 +46,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(LogWindowTest)
-#include "tst_log_window.moc"
+QTEST_GUILESS_MAIN(LogTailLinesTest)
+#include "tst_log_tail_lines.moc"

@@ -1,4 +1,4 @@
-#include "app/PopupPanel.h"
+#include "app/PanelWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -26,7 +26,7 @@ Qt::WindowFlags flagsFor(PanelStyle style)
 
 } // namespace
 
-PopupPanel::PopupPanel(QWidget *content)
+PanelWindow::PanelWindow(QWidget *content)
     : QWidget(nullptr, flagsFor(PanelStyle::popup))
 {
     setObjectName(u"popover"_s);
@@ -39,13 +39,13 @@ PopupPanel::PopupPanel(QWidget *content)
     layout->addWidget(content);
 }
 
-void PopupPanel::showEvent(QShowEvent *event)
+void PanelWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     setFocus(Qt::PopupFocusReason);
 }
 
-void PopupPanel::mousePressEvent(QMouseEvent *event)
+void PanelWindow::mousePressEvent(QMouseEvent *event)
 {
     if (!rect().contains(event->position().toPoint()))
         Q_EMIT outsidePress(event->globalPosition().toPoint());
@@ -53,7 +53,7 @@ void PopupPanel::mousePressEvent(QMouseEvent *event)
     QWidget::mousePressEvent(event);
 }
 
-void PopupPanel::setStyle(PanelStyle style)
+void PanelWindow::setStyle(PanelStyle style)
 {
     m_style = style;
     const Qt::WindowFlags flags = flagsFor(style);
@@ -62,7 +62,7 @@ void PopupPanel::setStyle(PanelStyle style)
         setWindowFlags(flags);
 }
 
-void PopupPanel::keyPressEvent(QKeyEvent *event)
+void PanelWindow::keyPressEvent(QKeyEvent *event)
 {
     // A popup closes itself on Escape; the windows do not.
     if (m_style != PanelStyle::popup && event->matches(QKeySequence::Cancel)) {
@@ -72,23 +72,23 @@ void PopupPanel::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void PopupPanel::closeEvent(QCloseEvent *event)
+void PanelWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
     if (m_style == PanelStyle::titledWindow)
         Q_EMIT windowClosed();
 }
 
-void PopupPanel::changeEvent(QEvent *event)
+void PanelWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && m_style == PanelStyle::focusedPanel &&
         !isActiveWindow())
         // Decided once the focus has landed: it may have gone to our own dialog or menu.
-        QTimer::singleShot(0, this, &PopupPanel::hideIfFocusLeftApp);
+        QTimer::singleShot(0, this, &PanelWindow::hideIfFocusLeftApp);
 }
 
-void PopupPanel::hideIfFocusLeftApp()
+void PanelWindow::hideIfFocusLeftApp()
 {
     if (!isVisible() || QApplication::activeWindow() || QApplication::activePopupWidget())
         return;

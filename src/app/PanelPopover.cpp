@@ -1,7 +1,7 @@
-#include "app/PopupPopover.h"
+#include "app/PanelPopover.h"
 
+#include "app/PanelWindow.h"
 #include "app/PopoverPlacement.h"
-#include "app/PopupPanel.h"
 #include "platform/SharePicker.h"
 #include "ui/PopoverView.h"
 
@@ -11,16 +11,16 @@
 
 using namespace Qt::StringLiterals;
 
-PopupPopover::PopupPopover(PanelModels &models, std::function<void()> openConfig,
+PanelPopover::PanelPopover(PanelModels &models, std::function<void()> openConfig,
                            std::unique_ptr<SharePicker> sharePicker, QObject *parent)
     : Popover(parent)
     , m_sharePicker(std::move(sharePicker))
 {
     auto *view = new PopoverView(models, std::move(openConfig), *m_sharePicker);
-    m_panel = std::make_unique<PopupPanel>(view);
-    connect(m_panel.get(), &PopupPanel::outsidePress, this, &Popover::dismissedByOutsidePress);
-    connect(m_panel.get(), &PopupPanel::focusLost, this, &Popover::dismissedByFocusLoss);
-    connect(m_panel.get(), &PopupPanel::windowClosed, this, &Popover::windowClosed);
+    m_panel = std::make_unique<PanelWindow>(view);
+    connect(m_panel.get(), &PanelWindow::outsidePress, this, &Popover::dismissedByOutsidePress);
+    connect(m_panel.get(), &PanelWindow::focusLost, this, &Popover::dismissedByFocusLoss);
+    connect(m_panel.get(), &PanelWindow::windowClosed, this, &Popover::windowClosed);
     auto *diagnostics =
         new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), m_panel.get());
     connect(diagnostics, &QShortcut::activated, this, &Popover::diagnosticsRequested);
@@ -30,17 +30,17 @@ PopupPopover::PopupPopover(PanelModels &models, std::function<void()> openConfig
 }
 
 // The panel uses the share picker, so it goes first.
-PopupPopover::~PopupPopover()
+PanelPopover::~PanelPopover()
 {
     m_panel.reset();
 }
 
-bool PopupPopover::isShown() const
+bool PanelPopover::isShown() const
 {
     return m_panel->isVisible();
 }
 
-void PopupPopover::showBelow(const QRect &anchor)
+void PanelPopover::showBelow(const QRect &anchor)
 {
     // Where the icon has never been seen, the corner where trays usually are.
     QScreen *screen = anchor.isEmpty() ? nullptr : QGuiApplication::screenAt(anchor.center());
@@ -63,7 +63,7 @@ void PopupPopover::showBelow(const QRect &anchor)
         m_panel->activateWindow();
 }
 
-void PopupPopover::showAsWindow()
+void PanelPopover::showAsWindow()
 {
     m_panel->setStyle(PanelStyle::titledWindow);
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -73,7 +73,7 @@ void PopupPopover::showAsWindow()
     m_panel->activateWindow();
 }
 
-void PopupPopover::close()
+void PanelPopover::close()
 {
     m_panel->hide();
 }

@@ -1,4 +1,4 @@
-#include "log/LogWindow.h"
+#include "log/LogTailLines.h"
 
 #include <QStringDecoder>
 

@@ -8,12 +8,12 @@
 // a press outside it and says where that press was, so a press on the tray icon can be told from
 // one elsewhere; as a focused panel it hides itself when the focus leaves the app. It takes the
 // keyboard focus itself when shown, so Tab starts at the first control; Escape closes it.
-class PopupPanel : public QWidget
+class PanelWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit PopupPanel(QWidget *content);
+    explicit PanelWindow(QWidget *content);
 
     // Takes effect at the next show.
     void setStyle(PanelStyle style);

@@ -6,18 +6,18 @@
 #include <memory>
 
 class PanelModels;
-class PopupPanel;
+class PanelWindow;
 class SharePicker;
 
 // The popover as a popup window hosting the panel; the panel is built once and kept.
-class PopupPopover : public Popover
+class PanelPopover : public Popover
 {
     Q_OBJECT
 
 public:
-    PopupPopover(PanelModels &models, std::function<void()> openConfig,
+    PanelPopover(PanelModels &models, std::function<void()> openConfig,
                  std::unique_ptr<SharePicker> sharePicker, QObject *parent = nullptr);
-    ~PopupPopover() override;
+    ~PanelPopover() override;
 
     bool isShown() const override;
     void showBelow(const QRect &anchor) override;
@@ -26,5 +26,5 @@ public:
 
 private:
     std::unique_ptr<SharePicker> m_sharePicker;
-    std::unique_ptr<PopupPanel> m_panel;
+    std::unique_ptr<PanelWindow> m_panel;
 };

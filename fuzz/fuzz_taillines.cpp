@@ -1,5 +1,5 @@
 #include "FuzzInput.h"
-#include "log/LogWindow.h"
+#include "log/LogTailLines.h"
 
 #include <limits>
 
