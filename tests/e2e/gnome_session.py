@@ -6,7 +6,7 @@ import os
 import shutil
 import subprocess
 
-from harness import Failure, check, wait_for
+from harness import NOBODY, Failure, check, wait_for
 
 APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
 UNSAFE = "korvel-unsafe-mode@tests"
@@ -40,7 +40,7 @@ class GnomeShell:
                 out.write(text)
         os.makedirs(runtime, 0o700)
         if os.geteuid() == 0:
-            self.run_as = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+            self.run_as = NOBODY
             os.chmod(session.work, 0o711)
             subprocess.run(["chown", "-R", "65534:65534", self.dir], check=True)
             # Made by the shell, it would be nobody's, which a later Xvfb as root distrusts.

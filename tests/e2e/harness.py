@@ -27,6 +27,13 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 """
 
 
+# Desktops that refuse root run as nobody.
+NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+# What the app tells a desktop without a tray (GNOME's adds a line about the extension).
+NO_TRAY_TEXT = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again "
+                "from the app launcher to see the panel.")
+
+
 class Failure(Exception):
     pass
 
@@ -153,6 +160,19 @@ class Session:
         printed = wait_for("the bus", lambda: next((line for line in self.log_tail(
             "bus").splitlines() if line.startswith("unix:")), None), 10)
         return address or printed
+
+    def watch_notifications(self, bus, run_as=()):
+        """Notify calls on `bus`, which nobody answers: a reader of what dbus-monitor saw."""
+        self.start("monitor", [*run_as, "dbus-monitor", "--address", bus,
+                               "interface='org.freedesktop.Notifications',member='Notify'"])
+        wait_for("dbus-monitor", lambda: self.log_tail("monitor"), 10)
+        return lambda: self.log_tail("monitor", 1000).replace('"\n', " ")
+
+    def check_no_tray_notice(self, seen, started, text=NO_TRAY_TEXT):
+        """The one no-tray notification, 5 s after the start that began at `started`."""
+        log = wait_for("the no-tray notification", lambda: "member=Notify" in seen() and seen(), 15)
+        waited = time.monotonic() - started
+        check(waited >= 4.5 and text in log, f"after {waited:.1f} s the notification reads:\n{log}")
 
     def start_fake_systemd(self, fake, bus, record, *flags, run_as=()):
         """The fake systemd manager on `bus` once it owns its name; it records its calls."""
