@@ -108,7 +108,6 @@ private Q_SLOTS:
         const auto browser = ConfigNavigation::openInBrowser;
         const auto refuse = ConfigNavigation::refuse;
         QTest::newRow("daemon page") << u"http://127.0.0.1:9020/?saved=1"_s << true << load;
-        QTest::newRow("other port") << u"http://127.0.0.1:9021/"_s << true << browser;
         QTest::newRow("other host, same port") << u"http://evil.example:9020/"_s << true << browser;
         QTest::newRow("https of the same host") << u"https://127.0.0.1:9020/"_s << true << browser;
         QTest::newRow("other origin in a frame") << u"http://evil.example/"_s << false << refuse;

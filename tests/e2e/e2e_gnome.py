@@ -69,7 +69,11 @@ class Run:
 
     def icon(self):
         icons = self.shell.indicator_icons()
-        return icons[0] if len(icons) == 1 else None
+        # Its position is unknown (NaN, sent as null) while the bar lays it out again.
+        return icons[0] if len(icons) == 1 and None not in icons[0]["rect"] else None
+
+    def laid_out_icon(self):
+        return wait_for("the icon laid out in the top bar", self.icon, 5)
 
     def screenshot(self, *rects):
         name = f"{self.args.screenshot_dir}/{self.args.shell}_{self.args.platform}.png"
@@ -78,11 +82,11 @@ class Run:
     def open(self, label):
         """A click on the icon; where the extension shows its menu instead, its first item."""
         time.sleep(0.5)  # the last close settles
-        self.shell.click(self.icon()["rect"])
+        self.shell.click(self.laid_out_icon()["rect"])
         opened = wait(f"{label}: the panel or the icon's menu",
                       lambda: self.shown(True) or self.icon()["menuOpen"], self.seen)
         if opened is True:
-            items = self.icon()["items"]
+            items = self.laid_out_icon()["items"]
             check(f"{label}: the menu's first item", items[0][0] == "Open Korvel Printer", items)
             self.shell.click(items[0][1])
             opened = wait(f"{label}: the panel from the menu", lambda: self.shown(True), self.seen)
@@ -107,7 +111,8 @@ class Run:
         else:
             elsewhere = ("a click on the clock",
                          self.shell.eval("rectOf(Main.panel.statusArea.dateMenu)"))
-        closers = [("a click on the icon", lambda: self.shell.click(self.icon()["rect"]))] * 3 + [
+        closers = [("a click on the icon", lambda: self.shell.click(self.laid_out_icon()["rect"]))
+                   ] * 3 + [
             (elsewhere[0], lambda: self.shell.click(elsewhere[1])),
             ("Escape", lambda: self.shell.key("Escape"))]
         for number, (label, close) in enumerate(closers if icon else [], 1):

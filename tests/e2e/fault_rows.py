@@ -184,8 +184,6 @@ def daemon_rows(r):
           "an empty printer list without error, the config refused",
           lambda s: not s["printersError"] and s["printers"] == [] and not s["printersLoading"]
           and s["configError"] == "Invalid response from /config")
-    r.row("daemon resets the connection", broken("reset"),
-          "a transport error and the API unreachable", transport_error)
     # One byte every 2 s never trips the idle timeout; the whole request is bounded.
     r.row("daemon trickles its answers", broken("trickle&delay=2"), "both requests timing out",
           lambda s: s["printersError"] == timed_out and s["configError"] == timed_out, 12)

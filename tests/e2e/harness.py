@@ -19,6 +19,7 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
   <listen>unix:tmpdir=/tmp</listen>
   <servicedir>{work}/bus-services</servicedir>
   <policy context="default">
+    <allow user="*"/>
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
     <allow own="*"/>

@@ -157,16 +157,6 @@ private:
         return root.children;
     }
 
-    static QStringList labels(const QList<DBusMenuLayoutItem> &items)
-    {
-        QStringList labels;
-        for (const DBusMenuLayoutItem &item : items)
-            labels.append(item.properties.value(u"type"_s) == u"separator"_s
-                              ? u"-"_s
-                              : item.properties.value(u"label"_s).toString());
-        return labels;
-    }
-
     QProcess m_daemon;
     QString m_address;
 };
