@@ -3,12 +3,11 @@
 (or its menu's first item) opens the panel, the icon, the clock and Escape close it; with no tray,
 one notification and a second start's titled window. Every check runs and is listed."""
 
-import os
 import sys
 import time
 
 from gnome_session import APPINDICATOR, GnomeShell
-from harness import App, Failure, app_parser, main, wait_for
+from harness import Failure, app_parser, main, wait_for
 
 failed = []
 
@@ -43,16 +42,11 @@ class Run:
         env = dict(self.shell.env, **({} if args.platform == "default"
                                        else {"QT_QPA_PLATFORM": args.platform}))
         # Log lines from before the start notify nothing, and no more come.
-        log = os.path.join(self.shell.dir, "daemon.log")
-        simulator, port = session.start_simulator(args.sim, 0, "--log", log, "--log-interval", "0")
-        session.start_fake_systemd(args.fake_systemd, self.shell.system_bus, log + ".calls",
-                                   "--main-pid", str(simulator.pid), run_as=self.shell.run_as)
-        inspect = os.path.join(self.shell.dir, "inspect.sock")
-        self.command = [*self.shell.run_as, args.app, "--daemon-base", f"http://127.0.0.1:{port}",
-                        "--system-bus", self.shell.system_bus, "--log", log, "--inspect", inspect]
+        command, self.app = session.start_station(args, self.shell.run_as, self.shell.system_bus,
+                                                  self.shell.dir)
+        self.command = [*self.shell.run_as, *command]
         self.start = lambda name, command: session.start(name, command, env, cwd=args.source_dir)
         self.started, self.pid = time.monotonic(), self.start("app", self.command).pid
-        self.app = App(inspect)
         wait_for("the inspection socket", self.app.ask, 15)
 
     def windows(self):

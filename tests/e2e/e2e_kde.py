@@ -7,7 +7,7 @@ import sys
 import time
 
 import kde_session as kde
-from harness import App, app_parser, check, main, wait_for
+from harness import app_parser, check, main, wait_for
 
 ROWS = ["kde-x11:default", "kde-wayland:default", "kde-wayland:wayland"]
 
@@ -32,23 +32,15 @@ def check_placed(app, session, icon, wayland_app):
 def run(args, session):
     shell, platform = args.row.split(":")
     kde.prepare_home(session, wayland=shell == "kde-wayland")
-    # A log written before the app starts: no new error lines, so no notifications of them.
-    log_path = os.path.join(session.work, "daemon.log")
-    simulator, port = session.start_simulator(args.sim, 0, "--log", log_path, "--log-burst", "20",
-                                              "--log-interval", "0")
-    # The system bus first: both log to one file, and the session bus's lines would hide its.
-    system_bus = session.start_bus()
-    session.start_fake_systemd(args.fake_systemd, system_bus, os.path.join(
-        session.work, "systemd-calls"), "--main-pid", str(simulator.pid))
+    # A log written before the app starts: no new error lines, so no notifications of them. The
+    # system bus first: both buses log to one file, and the session bus's lines would hide its.
+    command, app = session.start_station(args, sim_options=("--log-burst", "20"))
     session.env["DBUS_SESSION_BUS_ADDRESS"] = bus = session.start_bus()
     # No notification service until plasmashell: the calls are watched.
     seen = session.watch_notifications(bus)
     desktop = kde.Desktop(session, wayland=shell == "kde-wayland")
     if platform == "wayland":
         session.env["QT_QPA_PLATFORM"] = "wayland"
-    command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", system_bus,
-               "--log", log_path, "--inspect", os.path.join(session.work, "inspect.sock")]
-    app = App(command[-1])
 
     # KWin alone: one notification after 5 s; a second start opens a window KWin frames, and
     # Escape closes it.

@@ -6,7 +6,7 @@ import os
 import sys
 import time
 
-from harness import App, Failure, app_parser, check, main, wait_for
+from harness import Failure, app_parser, check, main, wait_for
 from sway_session import BAR, HEIGHT, WIDTH, Sway
 
 PLUGINS = {"default": "libqxcb.so", "xcb": "libqxcb.so", "wayland": "libqwayland"}
@@ -29,21 +29,13 @@ def run(args, session):
     # Another window to click on: sway's own terminal, tiled over the workspace.
     sway.start("foot", ["foot"])
     wait_for("the terminal", lambda: any(w.get("app_id") == "foot" for w in sway.windows()), 10)
-    log = os.path.join(session.work, "daemon.log")
-    simulator, port = session.start_simulator(args.sim, 0, "--log", log, "--log-interval", "0")
-    system_bus = session.start_bus(sway.run_as)
-    session.start_fake_systemd(args.fake_systemd, system_bus, os.path.join(session.work, "calls"),
-                               "--main-pid", str(simulator.pid), run_as=sway.run_as)
-    socket_path = os.path.join(session.work, "inspect.sock")
-    command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", system_bus,
-               "--session-bus", f"unix:path={session.work}/no-bus", "--log", log,
-               "--inspect", socket_path]
+    command, app = session.start_station(args, sway.run_as)
+    command += ["--session-bus", f"unix:path={session.work}/no-bus"]
     env = dict(session.env)
     if args.platform != "default":
         env["QT_QPA_PLATFORM"] = args.platform
     started = time.monotonic()
     app_pid = sway.start("app", command, env).pid
-    app = App(socket_path)
 
     # No tray: one notification after 5 s; a second start shows the panel as a focused window.
     session.check_no_tray_notice(seen, started)

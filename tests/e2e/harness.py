@@ -182,6 +182,19 @@ class Session:
         wait_for("the fake systemd manager", lambda: "ready" in self.log_tail(name), 10)
         return process
 
+    def start_station(self, args, run_as=(), bus=None, where=None, sim_options=()):
+        """The simulator writing a daemon log, the fake systemd manager on a system bus (a new one
+        unless given): the app's command line to them, and its inspection client."""
+        where = where or self.work
+        log, inspect = os.path.join(where, "daemon.log"), os.path.join(where, "inspect.sock")
+        simulator, port = self.start_simulator(args.sim, 0, "--log", log, "--log-interval", "0",
+                                               *sim_options)
+        bus = bus or self.start_bus(run_as)
+        self.start_fake_systemd(args.fake_systemd, bus, log + ".calls", "--main-pid",
+                                str(simulator.pid), run_as=run_as)
+        return [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", bus,
+                "--log", log, "--inspect", inspect], App(inspect)
+
     def start_simulator(self, simulator, port=0, *options):
         name = f"sim-{len(self.processes)}"
         process = self.start(name, ["/usr/bin/python3", simulator, "--port", str(port), *options])
