@@ -105,9 +105,18 @@ private Q_SLOTS:
         }
         QCOMPARE(clicks.size(), 2);
 
-        // The fourth item, "Notify on print errors", is a check box that follows a click, and
-        // hosts hear to fetch it again.
+        // The labels as given (a host shows them as they come); the notify item is a check box
+        // that follows a click, and hosts hear to fetch it again.
         const auto items = [&] { return menuItems(service); };
+        QStringList labels;
+        for (const DBusMenuLayoutItem &entry : items())
+            labels << entry.properties.value(u"label"_s).toString();
+        QCOMPARE(labels, (QStringList{u"Open Korvel Printer"_s,
+                                      u"Cấu hình máy in"_s,
+                                      u"Copy diagnostics"_s,
+                                      u"Notify on print errors"_s,
+                                      {},
+                                      u"Quit"_s}));
         QCOMPARE(items().at(3).properties.value(u"toggle-type"_s), u"checkmark"_s);
         QCOMPARE(items().at(3).properties.value(u"toggle-state"_s).toInt(), 0);
         MenuListener listener;
