@@ -205,7 +205,7 @@ private Q_SLOTS:
         beforeTheRequest.reset();
         QTRY_VERIFY(beforeTheAnswer->isLoading());
         beforeTheAnswer.reset();
-        QTest::qWait(400);
+        QTest::qWait(300); // past the 200 ms answer
     }
 };
 

@@ -3,12 +3,11 @@
 (or its menu's first item) opens the panel, the icon, the clock and Escape close it; with no tray,
 one notification and a second start's titled window. Every check runs and is listed."""
 
-import os
 import sys
 import time
 
 from gnome_session import APPINDICATOR, GnomeShell
-from harness import App, Failure, app_parser, main, wait_for
+from harness import Failure, app_parser, main, wait_for
 
 failed = []
 
@@ -43,16 +42,11 @@ class Run:
         env = dict(self.shell.env, **({} if args.platform == "default"
                                        else {"QT_QPA_PLATFORM": args.platform}))
         # Log lines from before the start notify nothing, and no more come.
-        log = os.path.join(self.shell.dir, "daemon.log")
-        simulator, port = session.start_simulator(args.sim, 0, "--log", log, "--log-interval", "0")
-        session.start_fake_systemd(args.fake_systemd, self.shell.system_bus, log + ".calls",
-                                   "--main-pid", str(simulator.pid), run_as=self.shell.run_as)
-        inspect = os.path.join(self.shell.dir, "inspect.sock")
-        self.command = [*self.shell.run_as, args.app, "--daemon-base", f"http://127.0.0.1:{port}",
-                        "--system-bus", self.shell.system_bus, "--log", log, "--inspect", inspect]
+        command, self.app = session.start_station(args, self.shell.run_as, self.shell.system_bus,
+                                                  self.shell.dir)
+        self.command = [*self.shell.run_as, *command]
         self.start = lambda name, command: session.start(name, command, env, cwd=args.source_dir)
         self.started, self.pid = time.monotonic(), self.start("app", self.command).pid
-        self.app = App(inspect)
         wait_for("the inspection socket", self.app.ask, 15)
 
     def windows(self):
@@ -73,6 +67,9 @@ class Run:
         icons = self.shell.indicator_icons()
         return icons[0] if len(icons) == 1 and None not in icons[0]["rect"] else None
 
+    def laid_out_icon(self):
+        return wait_for("the icon laid out in the top bar", self.icon, 5)
+
     def screenshot(self, *rects):
         name = f"{self.args.screenshot_dir}/{self.args.shell}_{self.args.platform}.png"
         self.args.screenshot_dir and self.shell.screenshot(name, *rects)
@@ -80,11 +77,11 @@ class Run:
     def open(self, label):
         """A click on the icon; where the extension shows its menu instead, its first item."""
         time.sleep(0.5)  # the last close settles
-        self.shell.click(wait_for("the icon", self.icon, 5)["rect"])
+        self.shell.click(self.laid_out_icon()["rect"])
         opened = wait(f"{label}: the panel or the icon's menu",
                       lambda: self.shown(True) or self.icon()["menuOpen"], self.seen)
         if opened is True:
-            items = self.icon()["items"]
+            items = self.laid_out_icon()["items"]
             check(f"{label}: the menu's first item", items[0][0] == "Open Korvel Printer", items)
             self.shell.click(items[0][1])
             opened = wait(f"{label}: the panel from the menu", lambda: self.shown(True), self.seen)
@@ -112,8 +109,8 @@ class Run:
         else:
             elsewhere = ("a click on the clock",
                          self.shell.eval("rectOf(Main.panel.statusArea.dateMenu)"))
-        closers = [("a click on the icon", lambda: self.shell.click(
-            wait_for("the icon", self.icon, 5)["rect"]))] * 3 + [
+        closers = [("a click on the icon", lambda: self.shell.click(self.laid_out_icon()["rect"]))
+                   ] * 3 + [
             (elsewhere[0], lambda: self.shell.click(elsewhere[1])),
             ("Escape", lambda: self.shell.key("Escape"))]
         for number, (label, close) in enumerate(closers if icon else [], 1):
@@ -121,7 +118,7 @@ class Run:
             if not window:
                 return
             # Only on XWayland does the app choose where the panel goes.
-            near = wait_for("the icon", self.icon, 5)["rect"] if self.xwayland else None
+            near = self.laid_out_icon()["rect"] if self.xwayland else None
             check(f"open {number}: 520 x 720, fully visible, near the icon if on XWayland",
                   placed(window, self.shell.work_area(), near) and window["x11"] == self.xwayland,
                   f"{window}, icon {icon['rect']}")

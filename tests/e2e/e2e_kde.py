@@ -7,11 +7,8 @@ import sys
 import time
 
 import kde_session as kde
-from harness import App, app_parser, check, main, wait_for
+from harness import app_parser, check, main, wait_for
 
-# Without the AppIndicator hint, which is GNOME's alone.
-NO_TRAY_TEXT = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again "
-                "from the app launcher to see the panel.")
 ROWS = ["kde-x11:default", "kde-wayland:default", "kde-wayland:wayland"]
 
 
@@ -35,35 +32,21 @@ def check_placed(app, session, icon, wayland_app):
 def run(args, session):
     shell, platform = args.row.split(":")
     kde.prepare_home(session, wayland=shell == "kde-wayland")
-    # A log written before the app starts: no new error lines, so no notifications of them.
-    log_path = os.path.join(session.work, "daemon.log")
-    simulator, port = session.start_simulator(args.sim, 0, "--log", log_path, "--log-burst", "20",
-                                              "--log-interval", "0")
-    # The system bus first: both log to one file, and the session bus's lines would hide its.
-    system_bus = session.start_bus()
-    session.start_fake_systemd(args.fake_systemd, system_bus, os.path.join(
-        session.work, "systemd-calls"), "--main-pid", str(simulator.pid))
+    # A log written before the app starts: no new error lines, so no notifications of them. The
+    # system bus first: both buses log to one file, and the session bus's lines would hide its.
+    command, app = session.start_station(args, sim_options=("--log-burst", "20"))
     session.env["DBUS_SESSION_BUS_ADDRESS"] = bus = session.start_bus()
     # No notification service until plasmashell: the calls are watched.
-    session.start("monitor", ["dbus-monitor", "--address", bus,
-                              "interface='org.freedesktop.Notifications',member='Notify'"])
-    wait_for("dbus-monitor", lambda: session.log_tail("monitor"), 10)
-    notices = lambda: session.log_tail("monitor", 1000).count("member=Notify")
+    seen = session.watch_notifications(bus)
     desktop = kde.Desktop(session, wayland=shell == "kde-wayland")
     if platform == "wayland":
         session.env["QT_QPA_PLATFORM"] = "wayland"
-    command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", system_bus,
-               "--log", log_path, "--inspect", os.path.join(session.work, "inspect.sock")]
-    app = App(command[-1])
 
     # KWin alone: one notification after 5 s; a second start opens a window KWin frames, and
     # Escape closes it.
     started = time.monotonic()
     session.start("app", command)
-    wait_for("the no-tray notification", notices, 15)
-    waited = time.monotonic() - started
-    check(4.5 <= waited and NO_TRAY_TEXT in session.log_tail("monitor", 1000).replace('"\n', " "),
-          f"after {waited:.1f} s the notification reads:\n{session.log_tail('monitor', 30)}")
+    session.check_no_tray_notice(seen, started)
     second = session.start("second", command[:1])
     check(second.wait(10) == 0, f"the second start ended with status {second.returncode}")
     wait_for("the panel's window", lambda: app.popover_state(True), 5)
@@ -112,7 +95,7 @@ def run(args, session):
     desktop.click(*centre, button="3")
     desktop.key("Down", "Return")
     wait_for("the panel from the menu's first entry", lambda: app.popover_state(True), 5)
-    check(notices() == 1, f"{notices()} notifications")
+    check(seen().count("member=Notify") == 1, f"notifications: {seen()}")
 
 
 if __name__ == "__main__":

@@ -6,11 +6,9 @@ import os
 import sys
 import time
 
-from harness import App, Failure, app_parser, check, main, wait_for
+from harness import Failure, app_parser, check, main, wait_for
 from sway_session import BAR, HEIGHT, WIDTH, Sway
 
-NOTICE = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again from "
-          "the app launcher to see the panel.")
 PLUGINS = {"default": "libqxcb.so", "xcb": "libqxcb.so", "wayland": "libqwayland"}
 
 
@@ -27,34 +25,20 @@ def panel_rect(sway, app, pid):
 def run(args, session):
     sway = Sway(session)
     bus = session.env["DBUS_SESSION_BUS_ADDRESS"] = session.start_bus(sway.run_as)
-    # No notification service answers: the calls are only watched.
-    sway.start("monitor", ["dbus-monitor", "--address", bus,
-                           "interface='org.freedesktop.Notifications',member='Notify'"])
-    wait_for("dbus-monitor", lambda: session.log_tail("monitor"), 10)
+    seen = session.watch_notifications(bus, sway.run_as)
     # Another window to click on: sway's own terminal, tiled over the workspace.
     sway.start("foot", ["foot"])
     wait_for("the terminal", lambda: any(w.get("app_id") == "foot" for w in sway.windows()), 10)
-    log = os.path.join(session.work, "daemon.log")
-    simulator, port = session.start_simulator(args.sim, 0, "--log", log, "--log-interval", "0")
-    system_bus = session.start_bus(sway.run_as)
-    session.start_fake_systemd(args.fake_systemd, system_bus, os.path.join(session.work, "calls"),
-                               "--main-pid", str(simulator.pid), run_as=sway.run_as)
-    socket_path = os.path.join(session.work, "inspect.sock")
-    command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", system_bus,
-               "--session-bus", f"unix:path={session.work}/no-bus", "--log", log,
-               "--inspect", socket_path]
+    command, app = session.start_station(args, sway.run_as)
+    command += ["--session-bus", f"unix:path={session.work}/no-bus"]
     env = dict(session.env)
     if args.platform != "default":
         env["QT_QPA_PLATFORM"] = args.platform
     started = time.monotonic()
     app_pid = sway.start("app", command, env).pid
-    app = App(socket_path)
 
     # No tray: one notification after 5 s; a second start shows the panel as a focused window.
-    notices = wait_for("the notification", lambda: (lambda log: "member=Notify" in log and log)(
-        session.log_tail("monitor", 1000)), 15)
-    check(time.monotonic() - started >= 4.5 and NOTICE in notices.replace('"\n', " "),
-          f"the notification came as:\n{notices}")
+    session.check_no_tray_notice(seen, started)
     with open(f"/proc/{app_pid}/maps") as maps:
         check(PLUGINS[args.platform] in maps.read(), f"the app is not on {PLUGINS[args.platform]}")
     second = sway.start("second", command[:1], env)
@@ -106,7 +90,7 @@ def run(args, session):
                           f"bar and near the icon at {icon}")
         if not toggle(False, f"{closing} to close the panel", press):
             toggle(False, "Escape to close the panel at last", sway.input.escape)
-    notices = session.log_tail("monitor", 1000).count("member=Notify")
+    notices = seen().count("member=Notify")
     check(not faults and notices == 1, "\n".join(faults + [f"notifications in all: {notices}"]))
 
 

@@ -6,13 +6,10 @@ import os
 import shutil
 import subprocess
 
-from harness import Failure, check, wait_for
+from harness import NOBODY, Failure, check, wait_for
 
 APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
 UNSAFE = "korvel-unsafe-mode@tests"
-BUS_CONFIG = """<busconfig><type>{kind}</type><listen>unix:path={path}</listen>
-<servicedir>{path}-services</servicedir><policy context="default"><allow user="*"/>
-<allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>"""
 # Prefixed to every Eval.
 JS = """const Clutter = imports.gi.Clutter; const t = () => imports.gi.GLib.get_monotonic_time();
 const rectOf = a => [...a.get_transformed_position(), ...a.get_transformed_size()].map(Math.round);
@@ -40,7 +37,7 @@ class GnomeShell:
                 out.write(text)
         os.makedirs(runtime, 0o700)
         if os.geteuid() == 0:
-            self.run_as = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+            self.run_as = NOBODY
             os.chmod(session.work, 0o711)
             subprocess.run(["chown", "-R", "65534:65534", self.dir], check=True)
             # Made by the shell, it would be nobody's, which a later Xvfb as root distrusts.
@@ -52,25 +49,16 @@ class GnomeShell:
                         XDG_CURRENT_DESKTOP="GNOME")
         self.env.pop("DISPLAY", None)
 
-    def start_bus(self, kind, *services):
-        """A bus of nobody's that activates only these of the machine's services."""
-        path = os.path.join(self.dir, kind + "-bus")
-        os.makedirs(path + "-services")
-        for name in services:
-            shutil.copy(f"/usr/share/dbus-1/services/{name}.service", path + "-services")
-        with open(path + ".conf", "w") as out:
-            out.write(BUS_CONFIG.format(kind=kind, path=path))
-        self.session.start(kind + "-bus", [*self.run_as, "dbus-daemon", "--nofork",
-                                           "--config-file", path + ".conf"])
-        return wait_for(f"the {kind} bus",
-                        lambda: os.path.exists(path) and "unix:path=" + path, 10)
-
     def start(self):
         # The shell activates its notification service, which owns the freedesktop name; the
-        # system bus stays empty but for the fake systemd manager.
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.start_bus(
-            "session", "org.gnome.Shell.Notifications")
-        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self.system_bus = self.start_bus("system")
+        # system bus holds nothing else but the fake systemd manager.
+        services = os.path.join(self.session.work, "bus-services")
+        os.makedirs(services)
+        shutil.copy("/usr/share/dbus-1/services/org.gnome.Shell.Notifications.service", services)
+        self.env["DBUS_SESSION_BUS_ADDRESS"], self.env["DBUS_SYSTEM_BUS_ADDRESS"] = (
+            self.session.start_bus(self.run_as, f"unix:path={self.dir}/{kind}-bus")
+            for kind in ("session", "system"))
+        self.system_bus = self.env["DBUS_SYSTEM_BUS_ADDRESS"]
         self.process = self.session.start("shell", [
             *self.run_as, "gnome-shell", "--headless", "--wayland", "--virtual-monitor",
             "1280x900"], self.env, cwd=self.dir)

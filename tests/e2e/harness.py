@@ -19,12 +19,20 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
   <listen>unix:tmpdir=/tmp</listen>
   <servicedir>{work}/bus-services</servicedir>
   <policy context="default">
+    <allow user="*"/>
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
     <allow own="*"/>
   </policy>
 </busconfig>
 """
+
+
+# Desktops that refuse root run as nobody.
+NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+# What the app tells a desktop without a tray (GNOME's adds a line about the extension).
+NO_TRAY_TEXT = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again "
+                "from the app launcher to see the panel.")
 
 
 class Failure(Exception):
@@ -154,12 +162,38 @@ class Session:
             "bus").splitlines() if line.startswith("unix:")), None), 10)
         return address or printed
 
+    def watch_notifications(self, bus, run_as=()):
+        """Notify calls on `bus`, which nobody answers: a reader of what dbus-monitor saw."""
+        self.start("monitor", [*run_as, "dbus-monitor", "--address", bus,
+                               "interface='org.freedesktop.Notifications',member='Notify'"])
+        wait_for("dbus-monitor", lambda: self.log_tail("monitor"), 10)
+        return lambda: self.log_tail("monitor", 1000).replace('"\n', " ")
+
+    def check_no_tray_notice(self, seen, started, text=NO_TRAY_TEXT):
+        """The one no-tray notification, 5 s after the start that began at `started`."""
+        log = wait_for("the no-tray notification", lambda: "member=Notify" in seen() and seen(), 15)
+        waited = time.monotonic() - started
+        check(waited >= 4.5 and text in log, f"after {waited:.1f} s the notification reads:\n{log}")
+
     def start_fake_systemd(self, fake, bus, record, *flags, run_as=()):
         """The fake systemd manager on `bus` once it owns its name; it records its calls."""
         name = f"systemd-{len(self.processes)}"
         process = self.start(name, [*run_as, fake, "--address", bus, "--record", record, *flags])
         wait_for("the fake systemd manager", lambda: "ready" in self.log_tail(name), 10)
         return process
+
+    def start_station(self, args, run_as=(), bus=None, where=None, sim_options=()):
+        """The simulator writing a daemon log, the fake systemd manager on a system bus (a new one
+        unless given): the app's command line to them, and its inspection client."""
+        where = where or self.work
+        log, inspect = os.path.join(where, "daemon.log"), os.path.join(where, "inspect.sock")
+        simulator, port = self.start_simulator(args.sim, 0, "--log", log, "--log-interval", "0",
+                                               *sim_options)
+        bus = bus or self.start_bus(run_as)
+        self.start_fake_systemd(args.fake_systemd, bus, log + ".calls", "--main-pid",
+                                str(simulator.pid), run_as=run_as)
+        return [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", bus,
+                "--log", log, "--inspect", inspect], App(inspect)
 
     def start_simulator(self, simulator, port=0, *options):
         name = f"sim-{len(self.processes)}"

@@ -5,12 +5,11 @@ import os
 import re
 import shutil
 import signal
-import socket
-import struct
 import subprocess
 import time
 
-from harness import check, wait_for
+from harness import wait_for
+from wayland_input import WaylandClient, string
 
 # Started on demand by plasmashell and KWin; nothing else of the desktop is activatable here.
 ACTIVATABLE = ("org.kde.ActivityManager", "org.kde.kglobalaccel", "org.kde.kded5")
@@ -165,59 +164,28 @@ class Desktop:
                                "-depth", "8", "rgb:-"], check=True, capture_output=True).stdout
 
 
-class FakeInput:
-    """KWin's org_kde_kwin_fake_input over the Wayland socket: real input for every surface."""
+class FakeInput(WaylandClient):
+    """KWin's org_kde_kwin_fake_input: real input for every surface."""
 
     BUTTONS = {"1": 0x110, "3": 0x111}  # BTN_LEFT, BTN_RIGHT
     KEYS = {"Escape": 1, "Return": 28, "Down": 108}
 
     def __init__(self, path):
-        self.socket = socket.socket(socket.AF_UNIX)
-        self.socket.connect(path)
-        self.stream, self.ids = self.socket.makefile("rb"), 1
-        registry = self.send(1, 1, "n")  # wl_display.get_registry
-        for object_id, body in self.roundtrip():  # wl_registry.global: name, interface, version
-            if object_id == registry and body[8:31] == b"org_kde_kwin_fake_input":
-                name = struct.unpack_from("<I", body)[0]
-        self.input = self.send(registry, 0, "usun", name, "org_kde_kwin_fake_input", 4)
-        self.request(0, "ss", "korvel-e2e", "end-to-end test")  # authenticate
+        super().__init__(path)
+        self.input = self.bind("org_kde_kwin_fake_input", 4)
+        self.request(0, raw=string("korvel-e2e") + string("end-to-end test"))  # authenticate
 
-    def send(self, object_id, opcode, kinds="", *values):
-        """Arguments of kinds u (unsigned), f (fixed), s (string), n (new id, returned)."""
-        body, values = b"", list(values)
-        for kind in kinds:
-            if kind == "n":
-                self.ids += 1
-                body += struct.pack("<I", self.ids)
-            elif kind == "s":
-                data = values.pop(0).encode() + b"\0"
-                body += struct.pack("<I", len(data)) + data + bytes(-len(data) % 4)
-            else:
-                body += struct.pack("<I", values.pop(0) * (256 if kind == "f" else 1))
-        self.socket.sendall(struct.pack("<II", object_id, (8 + len(body)) << 16 | opcode) + body)
-        return self.ids
-
-    def roundtrip(self):
-        callback, events = self.send(1, 0, "n"), []
-        while True:
-            object_id, header = struct.unpack("<II", self.stream.read(8))
-            body = self.stream.read((header >> 16) - 8)
-            check(object_id != 1 or header & 0xFFFF, f"Wayland protocol error: {body!r}")
-            if object_id == callback:
-                return events
-            events.append((object_id, body))
-
-    def request(self, opcode, kinds, *values):
-        self.send(self.input, opcode, kinds, *values)
+    def request(self, opcode, *args, raw=b""):
+        self.send(self.input, opcode, *args, raw=raw)
         self.roundtrip()
         time.sleep(0.05)
 
     def click(self, x, y, button):
-        self.request(9, "ff", x, y)  # pointer_motion_absolute
+        self.request(9, x * 256, y * 256)  # pointer_motion_absolute, fixed point
         for state in (1, 0):
-            self.request(2, "uu", self.BUTTONS[button], state)
+            self.request(2, self.BUTTONS[button], state)
 
     def key(self, *names):
         for name in names:
             for state in (1, 0):
-                self.request(10, "uu", self.KEYS[name], state)  # keyboard_key
+                self.request(10, self.KEYS[name], state)  # keyboard_key

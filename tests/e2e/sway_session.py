@@ -6,10 +6,9 @@ import os
 import pathlib
 import subprocess
 
-from harness import wait_for
+from harness import NOBODY, wait_for
 from wayland_input import VirtualInput
 
-NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
 WIDTH, HEIGHT, BAR = 1280, 900, 30
 BAR_COLOUR = b"\x20\x20\x20"
 SWAY_CONFIG = f"""output HEADLESS-1 resolution {WIDTH}x{HEIGHT} position 0 0 bg #3a6ea5 solid_color

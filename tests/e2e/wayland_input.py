@@ -1,5 +1,6 @@
-"""Real clicks and key presses on a wlroots compositor through its virtual pointer and keyboard,
-spoken on the Wayland socket directly: Debian packages no tool for them."""
+"""Real clicks and key presses on a Wayland compositor, spoken on its socket directly: Debian
+packages no tool for them. The wire is shared; wlroots' virtual input is here, KWin's in
+kde_session.py."""
 
 import array
 import os
@@ -18,7 +19,15 @@ def stamp():
     return int(time.monotonic() * 1000) & 0xFFFFFFFF
 
 
-class VirtualInput:
+def string(text):
+    """A Wayland string argument: length, bytes with their NUL, padded to 4."""
+    data = text.encode() + b"\0"
+    return struct.pack("<I", len(data)) + data + bytes(-len(data) % 4)
+
+
+class WaylandClient:
+    """The wire: requests, the registry's globals, bind and roundtrip."""
+
     def __init__(self, socket_path):
         self.sock = socket.socket(socket.AF_UNIX)
         self.sock.settimeout(5)
@@ -28,14 +37,6 @@ class VirtualInput:
         for obj, _, body in self.roundtrip():
             if obj == 2:
                 self.globals[body[8:8 + struct.unpack_from("<I", body, 4)[0] - 1].decode()] = body
-        seat = self.bind("wl_seat")
-        self.pointer = self.send(self.bind("zwlr_virtual_pointer_manager_v1"), 0, seat, new=True)
-        self.keyboard = self.send(self.bind("zwp_virtual_keyboard_manager_v1"), 0, seat, new=True)
-        keymap = os.memfd_create("keymap")
-        os.write(keymap, KEYMAP)
-        self.send(self.keyboard, 0, 1, len(KEYMAP), fd=keymap)  # keymap, format xkb v1
-        os.close(keymap)
-        self.roundtrip()
 
     def send(self, obj, opcode, *args, new=False, raw=b"", fd=None):
         """uint arguments, then `raw` ones, then a new object's id when `new`."""
@@ -47,9 +48,10 @@ class VirtualInput:
         self.next_id += new
         return self.next_id - 1
 
-    def bind(self, interface):
-        """wl_registry.bind: the global's name and interface as announced, then version 1."""
-        return self.send(2, 0, raw=self.globals[interface][:-4] + b"\1\0\0\0", new=True)
+    def bind(self, interface, version=1):
+        """wl_registry.bind: the global's name and interface as announced, then `version`."""
+        return self.send(2, 0, raw=self.globals[interface][:-4] + struct.pack("<I", version),
+                         new=True)
 
     def roundtrip(self):
         """wl_display.sync: the events before its callback, once every request is handled."""
@@ -66,6 +68,21 @@ class VirtualInput:
             if obj == callback:
                 return events
             events.append((obj, header & 0xFFFF, body))
+
+
+class VirtualInput(WaylandClient):
+    """wlroots' virtual pointer and keyboard."""
+
+    def __init__(self, socket_path):
+        super().__init__(socket_path)
+        seat = self.bind("wl_seat")
+        self.pointer = self.send(self.bind("zwlr_virtual_pointer_manager_v1"), 0, seat, new=True)
+        self.keyboard = self.send(self.bind("zwp_virtual_keyboard_manager_v1"), 0, seat, new=True)
+        keymap = os.memfd_create("keymap")
+        os.write(keymap, KEYMAP)
+        self.send(self.keyboard, 0, 1, len(KEYMAP), fd=keymap)  # keymap, format xkb v1
+        os.close(keymap)
+        self.roundtrip()
 
     def click(self, x, y, extent):
         """The left button at x, y of the layout, `extent` its width and height."""

@@ -4,10 +4,8 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
-#include <QDeadlineTimer>
+#include <QDBusPendingCallWatcher>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -68,51 +66,34 @@ private Q_SLOTS:
         m_daemon.waitForFinished();
     }
 
-    void exportedItem_data()
-    {
-        QTest::addColumn<bool>("watcherFirst");
-        QTest::newRow("watcher before the app") << true;
-        // Registered as the name gets its owner, without a restart.
-        QTest::newRow("watcher after the app") << false;
-    }
+    // Only what no desktop row shows: registration once a late watcher appears, the pixmap's
+    // byte order, Activate(0, 0) keeping the last point, EventGroup and the check mark's state.
     void exportedItem()
     {
-        QFETCH(bool, watcherFirst);
-        const QString connectionName = u"watcher "_s + QTest::currentDataTag();
-        QDBusConnection watcherBus = QDBusConnection::connectToBus(m_address, connectionName);
+        QDBusConnection watcherBus = QDBusConnection::connectToBus(m_address, u"watcher"_s);
         FakeWatcher watcher;
-        const auto watcherGone = qScopeGuard([&] {
-            watcherBus.unregisterService(watcherName);
-            QDBusConnection::disconnectFromBus(connectionName);
-        });
         QVERIFY(watcherBus.registerObject(u"/StatusNotifierWatcher"_s, &watcher,
                                           QDBusConnection::ExportScriptableSlots));
-        if (watcherFirst)
-            QVERIFY(watcherBus.registerService(watcherName));
         TrayStatusItem item;
         QImage red(72, 72, QImage::Format_ARGB32);
         red.fill(qRgba(255, 0, 0, 255));
         item.setImage(red);
-        if (!watcherFirst) {
-            QTest::qWait(200);
-            QCOMPARE(item.hostKind(), u"none"_s);
-            QVERIFY(watcherBus.registerService(watcherName));
-        }
+        QTest::qWait(200); // its first attempt finds no watcher
+        QCOMPARE(item.hostKind(), u"none"_s);
+        // Registered as the name gets its owner, without a restart.
+        QVERIFY(watcherBus.registerService(watcherName));
         QTRY_COMPARE(watcher.registered.size(), 1);
         const QString service = watcher.registered.first();
-        QVERIFY2(service.startsWith(u"org.kde.StatusNotifierItem-%1-"_s.arg(getpid())),
-                 qPrintable(service));
         QTRY_COMPARE(item.hostKind(), u"StatusNotifier"_s);
 
-        // The icon goes out as ARGB in network byte order, one entry per size.
+        // The icon goes out as ARGB in network byte order.
         const QDBusMessage pixmapAnswer =
             call(service, u"/StatusNotifierItem"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s,
                  {u"org.kde.StatusNotifierItem"_s, u"IconPixmap"_s});
         SniIconPixmapList pixmaps;
         pixmapAnswer.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>() >>
             pixmaps;
-        QVERIFY2(pixmaps.size() > 1, qPrintable(pixmapAnswer.errorMessage()));
-        QCOMPARE(pixmaps.first().argb.size(), pixmaps.first().width * pixmaps.first().height * 4);
+        QVERIFY2(!pixmaps.isEmpty(), qPrintable(pixmapAnswer.errorMessage()));
         QCOMPARE(pixmaps.first().argb.left(4), QByteArray("\xff\xff\x00\x00", 4));
 
         // Activate: the click, at the host's point; (0, 0) keeps the last known one.
@@ -124,25 +105,27 @@ private Q_SLOTS:
         }
         QCOMPARE(clicks.size(), 2);
 
-        // The menu in order, the notify item a check box that follows a click.
+        // The labels as given (a host shows them as they come); the notify item is a check box
+        // that follows a click, and hosts hear to fetch it again.
         const auto items = [&] { return menuItems(service); };
-        const QStringList expected{u"Open Korvel Printer"_s,
-                                   u"Cấu hình máy in"_s,
-                                   u"Copy diagnostics"_s,
-                                   u"Notify on print errors"_s,
-                                   u"-"_s,
-                                   u"Quit"_s};
-        QCOMPARE(labels(items()), expected);
-        const DBusMenuLayoutItem notify = items().at(3);
-        QCOMPARE(notify.properties.value(u"toggle-type"_s), u"checkmark"_s);
-        QCOMPARE(notify.properties.value(u"toggle-state"_s).toInt(), 0);
+        QStringList labels;
+        for (const DBusMenuLayoutItem &entry : items())
+            labels << entry.properties.value(u"label"_s).toString();
+        QCOMPARE(labels, (QStringList{u"Open Korvel Printer"_s,
+                                      u"Cấu hình máy in"_s,
+                                      u"Copy diagnostics"_s,
+                                      u"Notify on print errors"_s,
+                                      {},
+                                      u"Quit"_s}));
+        QCOMPARE(items().at(3).properties.value(u"toggle-type"_s), u"checkmark"_s);
+        QCOMPARE(items().at(3).properties.value(u"toggle-state"_s).toInt(), 0);
         MenuListener listener;
         for (const auto &signal : {u"LayoutUpdated"_s, u"ItemsPropertiesUpdated"_s})
             QVERIFY(client().connect(service, u"/MenuBar"_s, menuInterface, signal, &listener,
                                      SLOT(changed())));
         QSignalSpy toggled(&item, &StatusItem::notifyOnPrintErrorsToggled);
         QSignalSpy opened(&item, &StatusItem::openRequested);
-        // One click alone, one as gtk-sni-tray sends it, in a group.
+        // One click alone, one in a group (as some hosts send them).
         const QDBusVariant noData(0);
         call(service, u"/MenuBar"_s, menuInterface, u"Event"_s,
              {items().at(3).id, u"clicked"_s, QVariant::fromValue(noData), 0u});
@@ -166,9 +149,9 @@ private:
         QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
         message.setArguments(arguments);
         QDBusPendingCall pending = client().asyncCall(message);
-        const QDeadlineTimer deadline(5000);
-        while (!pending.isFinished() && !deadline.hasExpired())
-            QTest::qWait(5);
+        QDBusPendingCallWatcher finished(pending);
+        QSignalSpy answered(&finished, &QDBusPendingCallWatcher::finished);
+        static_cast<void>(pending.isFinished() || answered.wait(5000));
         return pending.reply();
     }
 
@@ -181,16 +164,6 @@ private:
         DBusMenuLayoutItem root;
         answer.arguments().value(1).value<QDBusArgument>() >> root;
         return root.children;
-    }
-
-    static QStringList labels(const QList<DBusMenuLayoutItem> &items)
-    {
-        QStringList labels;
-        for (const DBusMenuLayoutItem &item : items)
-            labels.append(item.properties.value(u"type"_s) == u"separator"_s
-                              ? u"-"_s
-                              : item.properties.value(u"label"_s).toString());
-        return labels;
     }
 
     QProcess m_daemon;

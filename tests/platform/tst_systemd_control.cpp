@@ -113,10 +113,6 @@ private Q_SLOTS:
         QTest::newRow("not found, user hung")
             << unit(u"not-found"_s) << std::optional(UnitAnswer::failure(Kind::noAnswer))
             << u"Unknown: systemd did not answer"_s;
-        // A system bus that dropped says nothing of the unit: the user's manager is not asked.
-        QTest::newRow("system bus lost")
-            << UnitAnswer::failure(Kind::busLost, u"Not connected to D-Bus server"_s) << notAsked
-            << u"Unknown: Not connected to D-Bus server"_s;
         QTest::newRow("restarting, no process yet")
             << unit(u"loaded"_s, 0, u"activating"_s) << notAsked << u"Starting…"_s;
         QTest::newRow("reloading")
