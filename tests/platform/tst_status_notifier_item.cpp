@@ -66,8 +66,9 @@ private Q_SLOTS:
         m_daemon.waitForFinished();
     }
 
-    // Only what no desktop row shows: registration once a late watcher appears, the pixmap's
-    // byte order, Activate(0, 0) keeping the last point, EventGroup and the check mark's state.
+    // Only what no desktop row shows: registration once a late watcher appears, Activate(0, 0)
+    // keeping the last point, EventGroup and the check mark's state. (Plasma's row finds the
+    // icon by its exact colours, which the pixmaps' byte order decides.)
     void exportedItem()
     {
         QDBusConnection watcherBus = QDBusConnection::connectToBus(m_address, u"watcher"_s);
@@ -75,9 +76,7 @@ private Q_SLOTS:
         QVERIFY(watcherBus.registerObject(u"/StatusNotifierWatcher"_s, &watcher,
                                           QDBusConnection::ExportScriptableSlots));
         TrayStatusItem item;
-        QImage red(72, 72, QImage::Format_ARGB32);
-        red.fill(qRgba(255, 0, 0, 255));
-        item.setImage(red);
+        item.setTitle(u"KP"_s);
         QTest::qWait(200); // its first attempt finds no watcher
         QCOMPARE(item.hostKind(), u"none"_s);
         // Registered as the name gets its owner, without a restart.
@@ -85,16 +84,6 @@ private Q_SLOTS:
         QTRY_COMPARE(watcher.registered.size(), 1);
         const QString service = watcher.registered.first();
         QTRY_COMPARE(item.hostKind(), u"StatusNotifier"_s);
-
-        // The icon goes out as ARGB in network byte order.
-        const QDBusMessage pixmapAnswer =
-            call(service, u"/StatusNotifierItem"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s,
-                 {u"org.kde.StatusNotifierItem"_s, u"IconPixmap"_s});
-        SniIconPixmapList pixmaps;
-        pixmapAnswer.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>() >>
-            pixmaps;
-        QVERIFY2(!pixmaps.isEmpty(), qPrintable(pixmapAnswer.errorMessage()));
-        QCOMPARE(pixmaps.first().argb.left(4), QByteArray("\xff\xff\x00\x00", 4));
 
         // Activate: the click, at the host's point; (0, 0) keeps the last known one.
         QSignalSpy clicks(&item, &StatusItem::clicked);
