@@ -63,13 +63,13 @@ class Korvel:
             socket_path], cwd=args.source_dir)
         self.session = session
         self.app = App(socket_path)
-        wait_for("the tray icon", lambda: e2e.tray_icon(session), 15)
+        wait_for("the tray icon", lambda: session.tray_icon("korvel-printer-e2e"), 15)
         wait_for("the inspection socket", self.app.ask, 10)
         self.heavy = set()
 
     def icon_centre(self):
         # Looked up each time: the tray moves the icon when its neighbours come and go.
-        x, y, width, height = e2e.tray_icon(self.session)
+        x, y, width, height = self.session.tray_icon("korvel-printer-e2e")
         return x + width // 2, y + height // 2
 
     def note_libraries(self):

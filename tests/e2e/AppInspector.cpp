@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -103,7 +104,7 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
     m_stallMeter.setTimerType(Qt::PreciseTimer);
     connect(&m_stallMeter, &QTimer::timeout, this,
             [this] { m_longestStallMs = std::max(m_longestStallMs, m_sinceTick.restart()); });
-    // App-wide: the tray's balloons standing in for notifications.
+    // App-wide: the popover's paints, and the tray's balloons standing in for notifications.
     qApp->installEventFilter(this);
 }
 
@@ -112,6 +113,17 @@ bool AppInspector::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Show &&
         qstrcmp(watched->metaObject()->className(), "QBalloonTip") == 0)
         ++m_trayMessages;
+    // Only the first paint after showing counts, once the children have painted too.
+    if (watched->objectName() != u"popover")
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Show)
+        m_awaitingPaint = true;
+    if (event->type() == QEvent::Paint && m_awaitingPaint) {
+        m_awaitingPaint = false;
+        // On the clock of Python's time.monotonic().
+        QTimer::singleShot(0, this,
+                           [this] { m_popoverPaintedAtMs = QDeadlineTimer::current().deadline(); });
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -182,6 +194,7 @@ QJsonObject AppInspector::snapshot() const
         {u"windows"_s, windows},
         {u"popoverShown"_s, m_delegate.popover() && m_delegate.popover()->isShown()},
         {u"configHelperPid"_s, m_delegate.configWindow().helperPid()},
+        {u"popoverPaintedAtMs"_s, m_popoverPaintedAtMs},
         {u"trayMessages"_s, m_trayMessages},
         {u"pollingTimers"_s, QJsonObject{{u"logTailer"_s, activeTimers(models.logTailer)},
                                          {u"serviceStatus"_s, activeTimers(models.serviceStatus)}}},

@@ -33,5 +33,8 @@ private:
     QTimer m_stallMeter;
     QElapsedTimer m_sinceTick;
     qint64 m_longestStallMs = 0;
+    // On the monotonic clock, so a script can time a click to the painted panel.
+    qint64 m_popoverPaintedAtMs = 0;
+    bool m_awaitingPaint = false;
     int m_trayMessages = 0;
 };
