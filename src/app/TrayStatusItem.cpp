@@ -101,6 +101,9 @@ void TrayStatusItem::ownItemActivated(QPoint at)
 
 void TrayStatusItem::setToolTip(const QString &toolTip)
 {
+    // The watch and the panel's checks both report a state; a host refetches on every signal.
+    if (toolTip == m_tray.toolTip())
+        return;
     m_tray.setToolTip(toolTip);
     if (m_ownItem)
         m_ownItem->setToolTip(toolTip);
@@ -139,6 +142,9 @@ void TrayStatusItem::setTitle(const QString &title)
 
 void TrayStatusItem::setBadge(ServiceState::Kind kind)
 {
+    // Redrawing every size and signalling the host is for a state that changed.
+    if (kind == m_badge)
+        return;
     m_badge = kind;
     showIcon();
 }
