@@ -114,8 +114,7 @@ void AppDelegate::configureStatusItemImage()
 void AppDelegate::togglePopover()
 {
     if (m_popover->isShown()) {
-        m_popover->close();
-        m_models.stop();
+        closePopover();
         return;
     }
     switch (m_arbiter.iconActivated(m_clock.elapsed())) {
@@ -142,6 +141,12 @@ void AppDelegate::openPopover()
         m_popover->showAsWindow();
     else
         m_popover->showBelow(m_statusItem->geometry());
+}
+
+void AppDelegate::closePopover()
+{
+    m_popover->close();
+    m_models.stop();
 }
 
 void AppDelegate::noticeMissingTray()
@@ -198,10 +203,8 @@ void AppDelegate::connectStatusItemMenu()
     // Where a click on the icon opens its menu (GNOME), that click is the one that closes the
     // panel; the menu would cover it anyway.
     connect(item, &StatusItem::menuOpened, this, [this] {
-        if (!m_popover->isShown())
-            return;
-        m_popover->close();
-        m_models.stop();
+        if (m_popover->isShown())
+            closePopover();
     });
     connect(item, &StatusItem::openRequested, this, &AppDelegate::openPopover);
     connect(item, &StatusItem::configRequested, this, [this] { m_configWindow.showConfig(); });

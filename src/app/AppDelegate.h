@@ -44,6 +44,8 @@ public:
 
 private:
     void configureStatusItemImage();
+    // The closing branch of the toggle: the panel hidden, the models stopped.
+    void closePopover();
     void popoverDismissed(QPoint globalPos);
     void scheduleFallDecision();
     void decideFall();
