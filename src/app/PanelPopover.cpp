@@ -14,6 +14,9 @@ using namespace Qt::StringLiterals;
 PanelPopover::PanelPopover(PanelModels &models, std::function<void()> openConfig,
                            std::unique_ptr<SharePicker> sharePicker, QObject *parent)
     : Popover(parent)
+    , m_trayStyle(trayPanelStyle(QGuiApplication::platformName(),
+                                 qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+                                     qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland"_s))
     , m_sharePicker(std::move(sharePicker))
 {
     auto *view = new PopoverView(models, std::move(openConfig), *m_sharePicker);
@@ -48,9 +51,7 @@ void PanelPopover::showBelow(const QRect &anchor)
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen->availableGeometry();
     const QRect target = anchor.isEmpty() ? QRect(available.topRight(), QSize(1, 1)) : anchor;
-    const bool waylandSession = qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
-                                qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland"_s;
-    m_panel->setStyle(trayPanelStyle(QGuiApplication::platformName(), waylandSession));
+    m_panel->setStyle(m_trayStyle);
     // Wayland ignores it: there the compositor places the window.
     m_panel->move(popoverOrigin(target, m_panel->size(), available));
     m_panel->show();

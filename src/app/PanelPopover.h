@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PanelStyle.h"
 #include "app/Popover.h"
 
 #include <functional>
@@ -25,6 +26,8 @@ public:
     void close() override;
 
 private:
+    // The session's, so decided once.
+    const PanelStyle m_trayStyle;
     std::unique_ptr<SharePicker> m_sharePicker;
     std::unique_ptr<PanelWindow> m_panel;
 };
