@@ -238,7 +238,7 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString &name)
     return QDBusVariant(properties.value(name));
 }
 
-bool DBusMenuExporter::clicked(int id, const QString &eventId)
+bool DBusMenuExporter::handleEvent(int id, const QString &eventId)
 {
     if (id == 0 && eventId == u"opened"_s)
         Q_EMIT opened();
@@ -252,7 +252,7 @@ bool DBusMenuExporter::clicked(int id, const QString &eventId)
 
 void DBusMenuExporter::Event(int id, const QString &eventId, const QDBusVariant &, uint)
 {
-    if (!clicked(id, eventId) && id != 0)
+    if (!handleEvent(id, eventId) && id != 0)
         sendErrorReply(unknownItem, u"No menu item %1"_s.arg(id));
 }
 
@@ -260,7 +260,7 @@ QList<int> DBusMenuExporter::EventGroup(const DBusMenuEventList &events)
 {
     QList<int> idErrors;
     for (const DBusMenuEvent &event : events)
-        if (!clicked(event.id, event.eventId) && event.id != 0)
+        if (!handleEvent(event.id, event.eventId) && event.id != 0)
             idErrors.append(event.id);
     return idErrors;
 }

@@ -112,7 +112,8 @@ private:
     QAction *actionOf(int id) const;
     QVariantMap propertiesOf(int id, const QStringList &names) const;
     bool knows(int id) const { return id == 0 || actionOf(id); }
-    bool clicked(int id, const QString &eventId);
+    // "opened" on the root, "clicked" on an item; false where there is no such item.
+    bool handleEvent(int id, const QString &eventId);
 
     QDBusConnection m_bus;
     QString m_path;
