@@ -7,7 +7,7 @@ import sys
 import time
 
 from gnome_session import APPINDICATOR, GnomeShell
-from harness import Failure, app_parser, main, wait_for
+from harness import OTHER_WINDOW, Failure, app_parser, main, wait_for
 
 failed = []
 
@@ -102,7 +102,7 @@ class Run:
         # Through XWayland the app never hears of a click on the shell's own bar (mutter moves no
         # X11 focus for it, as for the empty desktop): another app's window stands in there.
         if self.xwayland:
-            other = self.start("other", [*self.shell.run_as, "foot"]).pid
+            other = self.start("other", [*self.shell.run_as, *OTHER_WINDOW]).pid
             x, y, _, height = wait_for("the other app's window", lambda: next(
                 (w["rect"] for w in self.shell.windows() if w["pid"] == other), None), 10)
             elsewhere = ("a click on another app", [x + 10, y + height // 2, 1, 1])

@@ -6,7 +6,7 @@ import os
 import sys
 import time
 
-from harness import Failure, app_parser, check, main, wait_for
+from harness import OTHER_WINDOW, Failure, app_parser, check, main, wait_for
 from sway_session import BAR, HEIGHT, WIDTH, Sway
 
 PLUGINS = {"default": "libqxcb.so", "xcb": "libqxcb.so", "wayland": "libqwayland"}
@@ -27,7 +27,7 @@ def run(args, session):
     bus = session.env["DBUS_SESSION_BUS_ADDRESS"] = session.start_bus(sway.run_as)
     seen = session.watch_notifications(bus, sway.run_as)
     # Another window to click on: sway's own terminal, tiled over the workspace.
-    sway.start("foot", ["foot"])
+    sway.start("foot", OTHER_WINDOW)
     wait_for("the terminal", lambda: any(w.get("app_id") == "foot" for w in sway.windows()), 10)
     command, app = session.start_station(args, sway.run_as)
     command += ["--session-bus", f"unix:path={session.work}/no-bus"]

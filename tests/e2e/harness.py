@@ -30,6 +30,8 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 
 # Desktops that refuse root run as nobody.
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+# Another app's window to click on. A command of its own: nobody's login shell exits at once.
+OTHER_WINDOW = ["foot", "sleep", "infinity"]
 # What the app tells a desktop without a tray (GNOME's adds a line about the extension).
 NO_TRAY_TEXT = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again "
                 "from the app launcher to see the panel.")
