@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Drives korvel-printer-e2e under Xvfb with trayer's XEmbed tray, or with none until it starts
 late (--tray late-xembed), reading what it shows through its socket. StatusNotifier hosts are
-the desktop rows' (e2e_sway.py, e2e_gnome.py, e2e_kde.py)."""
+the desktop rows' (e2e_desktop.py)."""
 
 import ctypes
 import json

@@ -356,7 +356,7 @@ def service_rows(r):
 
     def bus_process(address):
         return next(p for n, p in r.session.processes
-                    if n == "bus" and "--address=" + address in p.args and p.poll() is None)
+                    if n.startswith("bus-") and "--address=" + address in p.args and p.poll() is None)
 
     def bus_killed():
         r.notified = r.ask()["trayMessages"]

@@ -6,7 +6,7 @@ import os
 import shutil
 import subprocess
 
-from harness import NOBODY, Failure, check, wait_for
+from harness import NOBODY, OTHER_WINDOW, Failure, check, wait_for
 
 APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
 UNSAFE = "korvel-unsafe-mode@tests"
@@ -18,8 +18,12 @@ const seat = Clutter.get_default_backend().get_default_seat();
 
 
 class GnomeShell:
-    def __init__(self, session, extensions):
+    """The desktop of the GNOME rows (see e2e_desktop.py for what each method answers)."""
+
+    def __init__(self, session, shell, platform):
         self.session, self.dir, self.run_as = session, os.path.join(session.work, "gnome"), []
+        self.xwayland = platform != "wayland"
+        extensions = [APPINDICATOR] if shell == "gnome" else []
         home, runtime = os.path.join(self.dir, "home"), os.path.join(self.dir, "runtime")
         unsafe = f"{home}/.local/share/gnome-shell/extensions/{UNSAFE}"
         files = {
@@ -48,6 +52,7 @@ class GnomeShell:
                         GSETTINGS_BACKEND="keyfile", XDG_SESSION_TYPE="wayland",
                         XDG_CURRENT_DESKTOP="GNOME")
         self.env.pop("DISPLAY", None)
+        self.start()
 
     def start(self):
         # The shell activates its notification service, which owns the freedesktop name; the
@@ -92,7 +97,7 @@ class GnomeShell:
         return self.call("org.gnome.Shell.Eval", "string:" + code).split() == ["boolean", "true",
                                                                               "true"]
 
-    def click(self, rect):
+    def click_icon(self, rect):
         self.eval(f"""global._kp.notify_absolute_motion(t(), {rect[0] + rect[2] // 2},
             {rect[1] + rect[3] // 2}); for (const s of [Clutter.ButtonState.PRESSED,
             Clutter.ButtonState.RELEASED]) global._kp.notify_button(t(), 1, s); true""")
@@ -101,11 +106,53 @@ class GnomeShell:
         self.eval(f"""for (const s of [Clutter.KeyState.PRESSED, Clutter.KeyState.RELEASED])
             global._kk.notify_keyval(t(), Clutter.KEY_{name}, s); true""")
 
+    def icon(self):
+        """Ours, once placed. The extension may drop an item it was setting up when the item
+        registers again at start, which the app then does once more: the icon comes back."""
+        icons = self.indicator_icons()
+        return icons[0]["rect"] if len(icons) == 1 and None not in icons[0]["rect"] else None
+
+    def opened(self, shown):
+        """Where the extension shows the icon's menu instead of activating, its first item."""
+        menus = [icon for icon in self.indicator_icons() if icon["menuOpen"]]
+        if menus:
+            check(menus[0]["items"][0][0] == "Open Korvel Printer", f"the menu {menus[0]}")
+            self.click_icon(menus[0]["items"][0][1])
+        return shown()
+
+    def panel(self, app, pid):
+        windows = [w for w in self.windows() if w["pid"] == pid and w["rect"][2] > 1]
+        return windows and (windows[0]["rect"], windows[0]["x11"])
+
+    def titled(self, pid):
+        return [(w["title"], w["type"], w["x11"]) for w in self.windows()
+                if w["pid"] == pid] == [("Korvel Printer", 0, True)]  # Meta's NORMAL
+
+    def elsewhere(self):
+        # Through XWayland the app never hears of a click on the shell's own bar (mutter moves no
+        # X11 focus for it, as for the empty desktop): another app's window stands in there.
+        if not self.xwayland:
+            return [("a click on the clock", lambda: self.click_icon(
+                self.eval("rectOf(Main.panel.statusArea.dateMenu)")))]
+        other = self.session.start("other", [*self.run_as, *OTHER_WINDOW], self.env).pid
+        x, y, _, height = wait_for("the other app's window", lambda: next(
+            (w["rect"] for w in self.windows() if w["pid"] == other), None), 10)
+        return [("a click on another app", lambda: self.click_icon([x + 10, y + height // 2, 1, 1]))]
+
+    def after_close(self):
+        self.eval("Main.panel.menuManager.activeMenu?.close(); true")
+
+    def open_from_menu(self, icon):
+        return False  # a click on the icon already opened it through the menu where it shows
+
+    def notices(self):
+        return [n for n in self.notifications() if "shows no tray icons" in n]
+
     def windows(self):
         return self.eval("""global.get_window_actors().filter(a => a.visible).map(a => {
-            const w = a.meta_window, r = w.get_frame_rect(), c = w.frame_rect_to_client_rect(r);
-            return { title: w.get_title(), pid: w.get_pid(), rect: [r.x, r.y, r.width, r.height],
-                size: [c.width, c.height], type: w.get_window_type(),
+            const w = a.meta_window, c = w.frame_rect_to_client_rect(w.get_frame_rect());
+            return { title: w.get_title(), pid: w.get_pid(), rect: [c.x, c.y, c.width, c.height],
+                type: w.get_window_type(),
                 x11: w.get_client_type() === 1 }; })""")
 
     def work_area(self):

@@ -158,10 +158,11 @@ class Session:
             out.write(BUS_CONFIG.format(work=self.work))
         os.makedirs(os.path.join(self.work, "bus-services"), exist_ok=True)
         listen = ["--address=" + address] if address else []
-        self.start("bus", [*run_as, "dbus-daemon", "--config-file", config, "--nofork",
-                           "--print-address", *listen])
+        name = f"bus-{len(self.processes)}"
+        self.start(name, [*run_as, "dbus-daemon", "--config-file", config, "--nofork",
+                          "--print-address", *listen])
         printed = wait_for("the bus", lambda: next((line for line in self.log_tail(
-            "bus").splitlines() if line.startswith("unix:")), None), 10)
+            name).splitlines() if line.startswith("unix:")), None), 10)
         return address or printed
 
     def watch_notifications(self, bus, run_as=()):

@@ -6,7 +6,7 @@ import os
 import pathlib
 import subprocess
 
-from harness import NOBODY, wait_for
+from harness import NOBODY, OTHER_WINDOW, wait_for
 from wayland_input import VirtualInput
 
 WIDTH, HEIGHT, BAR = 1280, 900, 30
@@ -23,8 +23,11 @@ WAYBAR_STYLE = "window#waybar { background: #202020; }"
 
 
 class Sway:
-    def __init__(self, session):
+    """The desktop of the sway rows (see e2e_desktop.py for what each method answers)."""
+
+    def __init__(self, session, shell, platform):
         self.session, self.work, self.run_as = session, session.work, []
+        self.dir, self.system_bus, self.env = session.work, None, session.env
         if os.geteuid() == 0:
             self.run_as = NOBODY
             os.chown(self.work, 65534, 65534)
@@ -38,18 +41,22 @@ class Sway:
         session.env.update(line.split("=", 1) for line in env.read_text().splitlines()
                            if line.split("=")[0] in ("WAYLAND_DISPLAY", "DISPLAY", "SWAYSOCK"))
         self.input = VirtualInput(os.path.join(self.work, session.env["WAYLAND_DISPLAY"]))
+        bus = session.env["DBUS_SESSION_BUS_ADDRESS"] = session.start_bus(self.run_as)
+        self.seen = session.watch_notifications(bus, self.run_as)
+        # Another window to click on, tiled over the workspace.
+        self.start("other", OTHER_WINDOW)
+        wait_for("the other window", lambda: any(w.get("app_id") == "foot"
+                                                 for w in self.windows()), 10)
+        self.start("waybar", ["waybar", "--config", self.write("waybar.json", json.dumps(
+            WAYBAR_CONFIG)), "--style", self.write("waybar.css", WAYBAR_STYLE)])
 
     def write(self, name, text):
         with open(os.path.join(self.work, name), "w") as out:
             out.write(text)
         return out.name
 
-    def start(self, name, args, env=None):
-        return self.session.start(name, [*self.run_as, *args], env)
-
-    def start_bar(self):
-        self.start("waybar", ["waybar", "--config", self.write("waybar.json", json.dumps(
-            WAYBAR_CONFIG)), "--style", self.write("waybar.css", WAYBAR_STYLE)])
+    def start(self, name, args):
+        return self.session.start(name, [*self.run_as, *args])
 
     def windows(self, node=None):
         """Every window of the tree, XWayland's managed ones included."""
@@ -57,7 +64,7 @@ class Sway:
         children = node.get("nodes", []) + node.get("floating_nodes", [])
         return [node] * bool(node.get("pid")) + [w for c in children for w in self.windows(c)]
 
-    def tray_icon(self):
+    def icon(self):
         """Where pixels other than the bar's colour are at its right end: the only icon."""
         span = 4 * BAR
         pixels = subprocess.run(["grim", "-t", "ppm", "-g", f"{WIDTH - span},0 {span}x{BAR}", "-"],
@@ -72,3 +79,40 @@ class Sway:
 
     def click(self, x, y):
         self.input.click(x, y, (WIDTH, HEIGHT))
+
+    def click_icon(self, icon):
+        self.click(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
+
+    def key(self, name):
+        self.input.key(name)
+
+    def opened(self, shown):
+        return shown()
+
+    def panel(self, app, pid):
+        """sway centres every window it manages (X11's too); only an X11 popup places itself."""
+        for window in self.windows():
+            if window["pid"] == pid and window["name"] == "Korvel Printer":
+                outer, inner = window["rect"], window["window_rect"]
+                return (outer["x"] + inner["x"], outer["y"] + inner["y"], inner["width"],
+                        inner["height"]), False
+        popover = app.popover()
+        return popover and (tuple(popover["geometry"]), True)
+
+    def work_area(self):
+        return 0, BAR, WIDTH, HEIGHT - BAR
+
+    def elsewhere(self):
+        return [("a click on another window", lambda: self.click(200, 500))]
+
+    def after_close(self):
+        pass
+
+    def open_from_menu(self, icon):
+        return False  # waybar's menu is GTK's: no way in for the keyboard of a test
+
+    def notices(self):
+        return [line for line in self.seen().splitlines() if "member=Notify" in line]
+
+    def screenshot(self, path, *rects):
+        self.session.x11("grim", path)

@@ -93,7 +93,7 @@ class VirtualInput(WaylandClient):
             self.send(self.pointer, 4)
         self.roundtrip()
 
-    def escape(self):
+    def key(self, name):
         for state in (1, 0):
-            self.send(self.keyboard, 1, stamp(), 1, state)  # key KEY_ESC
+            self.send(self.keyboard, 1, stamp(), {"Escape": 1}[name], state)  # evdev key codes
         self.roundtrip()
