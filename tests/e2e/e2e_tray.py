@@ -10,9 +10,11 @@ import sys
 import time
 import urllib.request
 
-from harness import NO_TRAY_TEXT, App, app_parser, check, lines_of, main, wait_for
+from harness import App, app_parser, check, lines_of, main, wait_for
 
 CONFIG_TITLE = "Korvel Printer — Cấu hình"
+NO_TRAY_TEXT = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again "
+                "from the app launcher to see the panel.")
 # Mesa's drivers and the browser engine belong in the configuration helper, never in the app.
 HEAVY_LIBRARIES = ("libLLVM", "_dri.so", "libGLX_mesa", "libQt6WebEngineCore")
 
@@ -79,8 +81,9 @@ def override_redirect(session, window):
 
 
 def run_without_tray(args, session):
-    """No tray host: one notification, a second start opens a closable window; a tray that
-    starts later shows the icon, whose click opens the popup."""
+    """No tray host and no notification service: the notice goes to stderr; a tray that starts
+    later shows the icon, whose click opens the popup. (A desktop without a tray, its notification
+    and the second start's window are the GNOME rows'.)"""
     session.start_display()
     bus = session.start_bus()
     session.env.update(DBUS_SESSION_BUS_ADDRESS=bus, XDG_CURRENT_DESKTOP="ubuntu:GNOME")
@@ -88,31 +91,11 @@ def run_without_tray(args, session):
     simulator, port = session.start_simulator(args.sim)
     system_bus, _ = start_service_manager(session, args.fake_systemd, simulator.pid)
     socket_path = os.path.join(session.work, "inspect.sock")
-    command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", system_bus,
-               "--inspect", socket_path]
-    started = time.monotonic()
-    session.start("app", command)
+    session.start("app", [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus",
+                          system_bus, "--inspect", socket_path])
     app = App(socket_path)
     text = NO_TRAY_TEXT + " The AppIndicator extension adds tray icons."
-    session.check_no_tray_notice(seen, started, text)
-    # Unanswered, the text goes to stderr.
-    wait_for("the text on stderr", lambda: text in session.log_tail("app", 100), 10)
-
-    second = session.start("second", command[:1])
-    check(second.wait(5) == 0, f"the second start ended with status {second.returncode}:\n"
-          + session.log_tail("second"))
-    snapshot = wait_for("the panel's window", lambda: app.popover_state(True), 5)
-    check(snapshot["pollingTimers"] == {"logTailer": 1, "serviceStatus": 1},
-          f"the window runs {snapshot['pollingTimers']} timers")
-    windows = wait_for("a window titled 'Korvel Printer'",
-                       lambda: session.shown_windows("Korvel Printer"), 5)
-    window = windows[0][0]
-    check(windows[0][1:] == (520, 720) and not override_redirect(session, window),
-          f"the panel shows as {windows}, override-redirect {override_redirect(session, window)}")
-    session.x11("xdotool", "windowfocus", "--sync", str(window), "key", "Escape")
-    snapshot = wait_for("Escape to close the window", lambda: app.popover_state(False), 5)
-    check(snapshot["pollingTimers"] == {"logTailer": 0, "serviceStatus": 0},
-          f"closing the window left timers {snapshot['pollingTimers']}")
+    wait_for("the no-tray text on stderr", lambda: text in session.log_tail("app", 100), 15)
 
     session.start_xembed_tray()
     icon = wait_for("the icon in the tray that started late",

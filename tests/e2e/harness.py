@@ -32,9 +32,6 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
 # Another app's window to click on. A command of its own: nobody's login shell exits at once.
 OTHER_WINDOW = ["foot", "sleep", "infinity"]
-# What the app tells a desktop without a tray (GNOME's adds a line about the extension).
-NO_TRAY_TEXT = ("Korvel Printer is running, but this desktop shows no tray icons. Open it again "
-                "from the app launcher to see the panel.")
 
 
 class Failure(Exception):
@@ -171,12 +168,6 @@ class Session:
                                "interface='org.freedesktop.Notifications',member='Notify'"])
         wait_for("dbus-monitor", lambda: self.log_tail("monitor"), 10)
         return lambda: self.log_tail("monitor", 1000).replace('"\n', " ")
-
-    def check_no_tray_notice(self, seen, started, text=NO_TRAY_TEXT):
-        """The one no-tray notification, 5 s after the start that began at `started`."""
-        log = wait_for("the no-tray notification", lambda: "member=Notify" in seen() and seen(), 15)
-        waited = time.monotonic() - started
-        check(waited >= 4.5 and text in log, f"after {waited:.1f} s the notification reads:\n{log}")
 
     def start_fake_systemd(self, fake, bus, record, *flags, run_as=()):
         """The fake systemd manager on `bus` once it owns its name; it records its calls."""
