@@ -6,7 +6,7 @@ import os
 import shutil
 import subprocess
 
-from harness import NOBODY, OTHER_WINDOW, Failure, check, wait_for
+from harness import NOBODY, OTHER_WINDOW, Failure, Shell, check, wait_for
 
 APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
 UNSAFE = "korvel-unsafe-mode@tests"
@@ -17,7 +17,7 @@ const seat = Clutter.get_default_backend().get_default_seat();
 """
 
 
-class GnomeShell:
+class GnomeShell(Shell):
     """The desktop of the GNOME rows (see e2e_desktop.py for what each method answers)."""
 
     def __init__(self, session, shell, platform):
@@ -142,12 +142,6 @@ class GnomeShell:
     def after_close(self):
         self.eval("Main.panel.menuManager.activeMenu?.close(); true")
 
-    def open_from_menu(self, icon):
-        return False  # a click on the icon already opened it through the menu where it shows
-
-    def notices(self):
-        return [n for n in self.notifications() if "shows no tray icons" in n]
-
     def windows(self):
         return self.eval("""global.get_window_actors().filter(a => a.visible).map(a => {
             const w = a.meta_window, c = w.frame_rect_to_client_rect(w.get_frame_rect());
@@ -167,9 +161,10 @@ class GnomeShell:
             menuOpen: a.menu.isOpen && a.menu.actor.opacity === 255, items: a.menu
             ._getMenuItems().filter(i => i.label).map(i => [i.label.text, rectOf(i)]) }))""")
 
-    def notifications(self):  # the shell is the notification server
-        return self.eval("""Main.messageTray.getSources().flatMap(s => s.notifications.map(
-            n => `${n.title} ${n.bannerBodyText}`))""")
+    def notices(self):  # the shell is the notification server
+        return [n for n in self.eval("""Main.messageTray.getSources().flatMap(s =>
+            s.notifications.map(n => `${n.title} ${n.bannerBodyText}`))""")
+                if "shows no tray icons" in n]
 
     def screenshot(self, path, *rects):
         """The shell's picture of these rects and the top bar above them, copied to `path`."""

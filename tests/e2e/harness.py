@@ -220,6 +220,24 @@ class Session:
         return found
 
 
+class Shell:
+    """What e2e_desktop.py asks of a desktop, where most shells answer alike."""
+
+    def opened(self, shown):
+        """Whether the panel is shown after a click on the icon (GNOME's may show a menu)."""
+        return shown()
+
+    def after_close(self):
+        pass
+
+    def open_from_menu(self, icon):
+        """Opens the icon's menu and picks its first entry, if a test can; whether it did."""
+        return False
+
+    def notices(self):
+        return [line for line in self.seen().splitlines() if "member=Notify" in line]
+
+
 class App:
     """One command per connection, a snapshot back."""
 

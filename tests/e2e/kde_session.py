@@ -8,7 +8,7 @@ import signal
 import subprocess
 import time
 
-from harness import wait_for
+from harness import Shell, wait_for
 from wayland_input import WaylandClient, string
 
 # Started on demand by plasmashell and KWin; nothing else of the desktop is activatable here.
@@ -125,7 +125,7 @@ def kwin_windows(session):
     return [(caption, *map(int, numbers)) for *numbers, caption in lines]
 
 
-class Plasma:
+class Plasma(Shell):
     """The desktop of the Plasma rows (see e2e_desktop.py for what each method answers): KWin on
     X11 (xdotool, import) or on Wayland (its fake input and screenshots), and plasmashell."""
 
@@ -167,9 +167,6 @@ class Plasma:
         tray = (self.bar[0] + self.bar[2] // 2, self.bar[1], self.bar[2] // 2, self.bar[3])
         return find_badge(self.pixels(tray), tray)
 
-    def opened(self, shown):
-        return shown()
-
     def panel(self, app, pid):
         """KWin places a Wayland window itself; the app places its X11 one right above the icon."""
         if not self.wayland_app:
@@ -191,17 +188,11 @@ class Plasma:
             ("a click on the bar", lambda: self.click(self.bar[2] // 3, self.bar[1] + 10))
         ] * (not self.input)
 
-    def after_close(self):
-        pass
-
     def open_from_menu(self, icon):
         """A right click shows the app's menu, which takes the keys: its first entry."""
         self.click_icon(icon, "3")
         self.key("Down", "Return")
         return True
-
-    def notices(self):
-        return [line for line in self.seen().splitlines() if "member=Notify" in line]
 
     def screenshot(self, path, *rects):
         os.makedirs(os.path.dirname(path), exist_ok=True)

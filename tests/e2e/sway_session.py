@@ -6,7 +6,7 @@ import os
 import pathlib
 import subprocess
 
-from harness import NOBODY, OTHER_WINDOW, wait_for
+from harness import NOBODY, OTHER_WINDOW, Shell, wait_for
 from wayland_input import VirtualInput
 
 WIDTH, HEIGHT, BAR = 1280, 900, 30
@@ -22,7 +22,7 @@ WAYBAR_CONFIG = {"layer": "top", "position": "top", "height": BAR, "modules-righ
 WAYBAR_STYLE = "window#waybar { background: #202020; }"
 
 
-class Sway:
+class Sway(Shell):
     """The desktop of the sway rows (see e2e_desktop.py for what each method answers)."""
 
     def __init__(self, session, shell, platform):
@@ -86,9 +86,6 @@ class Sway:
     def key(self, name):
         self.input.key(name)
 
-    def opened(self, shown):
-        return shown()
-
     def panel(self, app, pid):
         """sway centres every window it manages (X11's too); only an X11 popup places itself."""
         for window in self.windows():
@@ -104,15 +101,6 @@ class Sway:
 
     def elsewhere(self):
         return [("a click on another window", lambda: self.click(200, 500))]
-
-    def after_close(self):
-        pass
-
-    def open_from_menu(self, icon):
-        return False  # waybar's menu is GTK's: no way in for the keyboard of a test
-
-    def notices(self):
-        return [line for line in self.seen().splitlines() if "member=Notify" in line]
 
     def screenshot(self, path, *rects):
         self.session.x11("grim", path)
