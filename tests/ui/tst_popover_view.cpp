@@ -209,7 +209,7 @@ private Q_SLOTS:
         QVERIFY(nextLines(rig));
         QCOMPARE(rig.models->logTailer.lines().size(), 300);
         QCOMPARE(documentLines(edit), rig.models->logTailer.lines());
-        QTest::qWait(250);
+        QTest::qWait(250); // a scroll animation (150 ms, private to the view) would have moved it
         QCOMPARE(bar->value(), middle);
     }
 
