@@ -144,7 +144,9 @@ private Q_SLOTS:
         QVERIFY(m_prompts->warnings.isEmpty());
     }
 
-    void sharesWithinOneSecondReuseTheName()
+    // Shares within one second reuse the name. Nothing is written into a refused share
+    // directory; the panel says why.
+    void shareCopies()
     {
         std::optional<QString> first;
         std::optional<QString> second;
@@ -157,11 +159,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(*first).path(), m_desktop->share.path);
         QCOMPARE(readFile(*second), "newer\n"_ba);
         QCOMPARE(QDir(m_desktop->share.path).entryList(QDir::Files).size(), 1);
-    }
 
-    // Nothing is written into a refused share directory; the panel says why.
-    void refusedShareDirectoryIsNotUsed()
-    {
         m_desktop->share = {{}, u"/run/user/1000/korvel-printer-share: belongs to another user"_s};
         QCOMPARE(m_tailer->prepareShareableLog(), std::nullopt);
         QCOMPARE(m_prompts->warnings,
