@@ -1,12 +1,14 @@
-#include "AppFakes.h"
+#include "MakeKept.h"
 #include "RecordingFakes.h"
 #include "TestFiles.h"
 #include "app/ConfigNavigation.h"
 #include "app/ConfigPageWindow.h"
 #include "app/ConfigWindowController.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 
 using namespace Qt::StringLiterals;
@@ -61,17 +63,21 @@ private Q_SLOTS:
         QFETCH(bool, pageAnswers);
         QFETCH(int, stops);
         FakePageView *page = nullptr;
-        ConfigPageWindow window(makeKept(page), pageUrl, QByteArray(), 50ms);
+        ConfigPageWindow window(makeKept(page), pageUrl, QByteArray(), 0ms);
         window.showConfig();
-        if (pageAnswers) {
+        if (pageAnswers)
             page->finished();
-            QTest::qWait(150); // three times the timeout: no stop comes
-        }
-        QTRY_COMPARE(page->stops, stops);
+        // Due at the same moment but started later, this timer fires after the window's.
+        QTimer after;
+        after.setSingleShot(true);
+        QSignalSpy fired(&after, &QTimer::timeout);
+        after.start(0ms);
+        QVERIFY(fired.wait());
+        QCOMPARE(page->stops, stops);
     }
 
     // Two fast clicks start one helper, a killed one is replaced on the next show, and quitting
-    // the app ends the helper.
+    // the app ends the helper; one that cannot start is reported at each show.
     void helperLifetime()
     {
         const QString helper = m_dir.filePath(u"helper"_s);
@@ -96,6 +102,12 @@ private Q_SLOTS:
         controller.reset();
         QCOMPARE(recorded().last(), u"eof"_s);
         QVERIFY(prompts->warnings.isEmpty());
+
+        ConfigWindowController missing(m_dir.filePath(u"missing"_s), prompts, pageUrl);
+        missing.showConfig();
+        QTRY_COMPARE(prompts->warnings.size(), 1);
+        missing.showConfig();
+        QTRY_COMPARE(prompts->warnings.size(), 2);
     }
 
     // The window is titled as ours and has no address bar: only the daemon's origin loads in it.
@@ -111,8 +123,7 @@ private Q_SLOTS:
         QTest::newRow("other host, same port") << u"http://evil.example:9020/"_s << true << browser;
         QTest::newRow("https of the same host") << u"https://127.0.0.1:9020/"_s << true << browser;
         QTest::newRow("other origin in a frame") << u"http://evil.example/"_s << false << refuse;
-        QTest::newRow("file") << u"file:///etc/passwd"_s << true << refuse;
-        QTest::newRow("script") << u"javascript:alert(1)"_s << true << refuse;
+        QTest::newRow("not the web") << u"javascript:alert(1)"_s << true << refuse;
     }
 
     void navigationStaysOnTheDaemon()
@@ -121,16 +132,6 @@ private Q_SLOTS:
         QFETCH(bool, mainFrame);
         QFETCH(ConfigNavigation, expected);
         QCOMPARE(configNavigation(QUrl(target), pageUrl, mainFrame), expected);
-    }
-
-    void helperThatCannotStartIsReportedEachTime()
-    {
-        auto prompts = std::make_shared<RecordingPrompts>();
-        ConfigWindowController controller(m_dir.filePath(u"missing"_s), prompts, pageUrl);
-        controller.showConfig();
-        QTRY_COMPARE(prompts->warnings.size(), 1);
-        controller.showConfig();
-        QTRY_COMPARE(prompts->warnings.size(), 2);
     }
 };
 

@@ -1,5 +1,4 @@
 #include "app/FallPolicy.h"
-#include "app/PanelStyle.h"
 #include "app/PrintErrorPolicy.h"
 #include "app/SingleInstance.h"
 #include "app/StationReport.h"
@@ -102,24 +101,6 @@ private Q_SLOTS:
         QCOMPARE(arbiter.iconActivated(start + activationAfterMs), action);
         // A dismissal is used up by the activation that follows it.
         QCOMPARE(arbiter.iconActivated(start + activationAfterMs + 1), Action::open);
-    }
-
-    void panelStyle_data()
-    {
-        QTest::addColumn<QString>("platform");
-        QTest::addColumn<bool>("waylandSession");
-        QTest::addColumn<PanelStyle>("style");
-        QTest::newRow("X11 desktop") << u"xcb"_s << false << PanelStyle::popup;
-        QTest::newRow("XWayland") << u"xcb"_s << true << PanelStyle::focusedPanel;
-        QTest::newRow("Wayland, EGL") << u"wayland-egl"_s << true << PanelStyle::focusedPanel;
-    }
-
-    void panelStyle()
-    {
-        QFETCH(QString, platform);
-        QFETCH(bool, waylandSession);
-        QFETCH(PanelStyle, style);
-        QCOMPARE(trayPanelStyle(platform, waylandSession), style);
     }
 
     // The badge stands out from light and dark trays, and its letters from the badge (along the

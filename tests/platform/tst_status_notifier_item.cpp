@@ -18,7 +18,8 @@ const auto menuInterface = u"com.canonical.dbusmenu"_s;
 
 } // namespace
 
-// The watcher's one method that matters here: it records who registered.
+// The watcher's one method that matters here, which records who registered, and a host's ear
+// on the menu (not exported): the signals that make it fetch the menu again.
 class FakeWatcher : public QObject
 {
     Q_OBJECT
@@ -26,23 +27,13 @@ class FakeWatcher : public QObject
 
 public:
     QStringList registered;
+    int heard = 0;
 
 public Q_SLOTS:
     Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString &service)
     {
         registered.append(service);
     }
-};
-
-// A host's ear on the menu: the signals that make it fetch the menu again.
-class MenuListener : public QObject
-{
-    Q_OBJECT
-
-public:
-    int heard = 0;
-
-public Q_SLOTS:
     void changed() { ++heard; }
 };
 
@@ -75,9 +66,19 @@ private Q_SLOTS:
         FakeWatcher watcher;
         QVERIFY(watcherBus.registerObject(u"/StatusNotifierWatcher"_s, &watcher,
                                           QDBusConnection::ExportScriptableSlots));
+        // The bus has dispatched the item's first attempt once a monitor shows it: no watcher.
+        QProcess monitor;
+        monitor.start(u"dbus-monitor"_s,
+                      {u"--address"_s, m_address, u"member='RegisterStatusNotifierItem'"_s});
+        QByteArray output;
+        const auto shown = [&](const char *text) {
+            return QTest::qWaitFor([&] { return (output += monitor.readAll()).contains(text); });
+        };
+        QVERIFY(shown("NameLost")); // its own name, given up as it becomes a monitor
         TrayStatusItem item;
         item.setTitle(u"KP"_s);
-        QTest::qWait(200); // its first attempt finds no watcher
+        QVERIFY(shown("member=RegisterStatusNotifierItem"));
+        monitor.close();
         QCOMPARE(item.hostKind(), u"none"_s);
         // Registered as the name gets its owner, without a restart.
         QVERIFY(watcherBus.registerService(watcherName));
@@ -108,9 +109,8 @@ private Q_SLOTS:
                                       u"Quit"_s}));
         QCOMPARE(items().at(3).properties.value(u"toggle-type"_s), u"checkmark"_s);
         QCOMPARE(items().at(3).properties.value(u"toggle-state"_s).toInt(), 0);
-        MenuListener listener;
         for (const auto &signal : {u"LayoutUpdated"_s, u"ItemsPropertiesUpdated"_s})
-            QVERIFY(client().connect(service, u"/MenuBar"_s, menuInterface, signal, &listener,
+            QVERIFY(client().connect(service, u"/MenuBar"_s, menuInterface, signal, &watcher,
                                      SLOT(changed())));
         QSignalSpy toggled(&item, &StatusItem::notifyOnPrintErrorsToggled);
         QSignalSpy opened(&item, &StatusItem::openRequested);
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(toggled.first().first().toBool(), true);
         QCOMPARE(opened.size(), 1);
         QCOMPARE(items().at(3).properties.value(u"toggle-state"_s).toInt(), 1);
-        QTRY_COMPARE(listener.heard, 2);
+        QTRY_COMPARE(watcher.heard, 2);
     }
 
 private:

@@ -26,7 +26,11 @@ void TestHttpServer::accept()
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
         socket->setParent(this);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            if (socket->property("path").isValid() && !socket->property("replied").toBool())
+                m_abandoned[socket->property("path").toString()] += 1;
+            socket->deleteLater();
+        });
     }
 }
 
@@ -47,6 +51,7 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
     const QString path =
         requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
     m_counts[path] += 1;
+    socket->setProperty("path", path);
 
     const Response response = m_responses.value(path, Response{404, "not found"});
     if (response.delayMs <= 0) {
@@ -67,6 +72,7 @@ void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
     reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     reply += "Connection: close\r\n\r\n";
     reply += response.body;
+    socket->setProperty("replied", true);
     socket->write(reply);
     socket->disconnectFromHost();
 }

@@ -30,6 +30,8 @@ public:
     // Paths without a response get 404.
     void setResponse(const QString &path, const Response &response);
     int requestCount(const QString &path) const { return m_counts.value(path); }
+    // Requests whose client closed the connection before the answer: they can bring nothing.
+    int abandonedCount(const QString &path) const { return m_abandoned.value(path); }
     // Raw request heads (request line and headers) in arrival order.
     QList<QByteArray> requestHeads() const { return m_heads; }
 
@@ -41,5 +43,6 @@ private:
     QTcpServer m_server;
     QHash<QString, Response> m_responses;
     QHash<QString, int> m_counts;
+    QHash<QString, int> m_abandoned;
     QList<QByteArray> m_heads;
 };

@@ -95,18 +95,23 @@ private Q_SLOTS:
         QTRY_VERIFY(printerScroll->verticalScrollBar()->maximum() > 0);
     }
 
-    // Spinning while loading; a blank name is a printer; only the label slot shows its reverse
-    // flag; an error replaces the rows.
+    // The card's spinner and Refresh spin while loading, and at rest nothing animates; a blank
+    // name is a printer; only the label slot shows its reverse flag; an error replaces the rows.
     void connectionsCard()
     {
         PanelRig rig;
         rig.server.setResponse(u"/config"_s, {200, configBody, 400});
+        rig.server.setResponse(u"/printers"_s, {200, R"({"data":["A"]})", 400});
         PopoverView &view = rig.showView();
         auto *spinner = find<Spinner>(view, u"configSpinner"_s);
+        auto *refresh = find<RefreshButton>(view, u"refreshButton"_s);
         rig.models->configSummary.refresh();
+        refresh->click();
         QTRY_VERIFY(spinner->isVisible() && spinner->isAnimating());
-        QTRY_VERIFY(!spinner->isVisible());
+        QTRY_VERIFY(!refresh->isEnabled() && refresh->isAnimating());
+        QTRY_VERIFY(!spinner->isVisible() && refresh->isEnabled());
         QVERIFY(!spinner->isAnimating());
+        QTRY_VERIFY(!refresh->isAnimating());
 
         const QStringList rowParts = {u"slotPrinterGlyph"_s, u"slotUnassigned"_s, u"slotReverse"_s};
         for (const QString &slot : {u"payment"_s, u"complete"_s, u"kitchen"_s})
@@ -132,7 +137,6 @@ private Q_SLOTS:
         QVERIFY(rig.fetchAll());
         QCOMPARE(visibleOf(view, printerParts),
                  (QStringList{u"printerCount"_s, u"printerAge"_s, u"printerScroll"_s}));
-        QCOMPARE(find<QLabel>(view, u"printerCount"_s)->text(), u"(3)"_s);
         QCOMPARE(find<QLabel>(view, u"printerAge"_s)->text(), u"just now"_s);
         auto *list = find<QListView>(view, u"printerScroll"_s);
         const QStringList names{u"Zebra"_s, u"<b>Epson</b>"_s, u"Zebra"_s};
@@ -152,21 +156,9 @@ private Q_SLOTS:
         QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(name)));
     }
 
-    // Spinning while loading; back at rest, nothing animates.
-    void refreshWhileLoading()
-    {
-        PanelRig rig;
-        rig.server.setResponse(u"/printers"_s, {200, R"({"data":["A"]})", 400});
-        PopoverView &view = rig.showView();
-        auto *refresh = find<RefreshButton>(view, u"refreshButton"_s);
-        refresh->click();
-        QTRY_VERIFY(!refresh->isEnabled() && refresh->isAnimating());
-        QTRY_VERIFY(refresh->isEnabled());
-        QTRY_VERIFY(!refresh->isAnimating());
-    }
-
-    // Lines are shown verbatim, in their keywords' colours.
-    void waitingThenLinesInTheirColours()
+    // Lines are shown verbatim, in their keywords' colours; a file error hides them and disables
+    // Export and Share.
+    void waitingThenLinesThenFileError()
     {
         PanelRig rig;
         PopoverView &view = rig.showView();
@@ -187,14 +179,8 @@ private Q_SLOTS:
         };
         QCOMPARE(colourAt(0), Theme::toneColour(Tone::green, edit->palette()));
         QCOMPARE(colourAt(1), Theme::toneColour(Tone::red, edit->palette()));
-    }
 
-    void fileErrorHidesTheLinesAndDisablesExportAndShare()
-    {
-        PanelRig rig;
         QFile::remove(rig.logPath());
-        PopoverView &view = rig.showView();
-        rig.models->logTailer.start();
         QTRY_COMPARE(visibleOf(view, logParts), QStringList{u"logError"_s});
         QVERIFY(!find(view, u"exportButton"_s)->isEnabled());
         QVERIFY(!find(view, u"shareButton"_s)->isEnabled());
@@ -223,16 +209,22 @@ private Q_SLOTS:
         QVERIFY(nextLines(rig));
         QCOMPARE(rig.models->logTailer.lines().size(), 300);
         QCOMPARE(documentLines(edit), rig.models->logTailer.lines());
-        QTest::qWait(250);
+        QTest::qWait(250); // a scroll animation (150 ms, private to the view) would have moved it
         QCOMPARE(bar->value(), middle);
     }
 
-    // A press in the middle of Share reaches the button, not the anchor under it; a copy that
-    // fails leaves the share state alone.
-    void shareHandsThePreparedCopyToThePicker()
+    // The log's buttons reach the tailer. A press in the middle of Share reaches the button, not
+    // the anchor under it; a copy that fails leaves the share state alone.
+    void logActions()
     {
         PanelRig rig;
         PopoverView &view = rig.showView();
+        find<QAbstractButton>(view, u"exportButton"_s)->click();
+        QCOMPARE(rig.prompts->saveDialogs.size(), 1);
+        find<QAbstractButton>(view, u"consoleButton"_s)->click();
+        QCOMPARE(rig.desktop->openedInLogViewer, QStringList{rig.logPath()});
+        find<QAbstractButton>(view, u"revealButton"_s)->click();
+        QCOMPARE(rig.desktop->revealed, QStringList{rig.logPath()});
         auto *share = find<QAbstractButton>(view, u"shareButton"_s);
         QTest::mouseClick(share, Qt::LeftButton);
         QTRY_COMPARE(rig.sharePicker.shown.size(), 1);
@@ -296,18 +288,6 @@ private Q_SLOTS:
         find(view, u"restartButton"_s)->setFocus(Qt::TabFocusReason);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_COMPARE(rig.control->restarts, 1);
-    }
-
-    void fileActionsReachTheTailer()
-    {
-        PanelRig rig;
-        PopoverView &view = rig.showView();
-        find<QAbstractButton>(view, u"exportButton"_s)->click();
-        QCOMPARE(rig.prompts->saveDialogs.size(), 1);
-        find<QAbstractButton>(view, u"consoleButton"_s)->click();
-        QCOMPARE(rig.desktop->openedInLogViewer, QStringList{rig.logPath()});
-        find<QAbstractButton>(view, u"revealButton"_s)->click();
-        QCOMPARE(rig.desktop->revealed, QStringList{rig.logPath()});
     }
 };
 
