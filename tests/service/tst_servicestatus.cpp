@@ -42,11 +42,21 @@ private Q_SLOTS:
         m_server.setResponse(u"/health"_s, {200, "ok"});
     }
 
-    // Only a 200 counts: a 204 is no health (a late answer, a 500 and a healthy daemon are
-    // end-to-end rows). stop() right after start(): the check already under way still publishes.
-    void healthNeedsA200()
+    // Only a 200 within the probe's 1.5 s counts (a 500 and a healthy daemon are end-to-end
+    // rows). stop() right after start(): the check already under way still publishes.
+    void healthNeedsA200InTime_data()
     {
-        m_server.setResponse(u"/health"_s, {204, "ok"});
+        QTest::addColumn<int>("httpStatus");
+        QTest::addColumn<int>("delayMs");
+        QTest::newRow("204") << 204 << 0;
+        QTest::newRow("200 after 2 s") << 200 << 2000;
+    }
+
+    void healthNeedsA200InTime()
+    {
+        QFETCH(int, httpStatus);
+        QFETCH(int, delayMs);
+        m_server.setResponse(u"/health"_s, {httpStatus, "ok", delayMs});
         const auto status = monitor();
         status->start();
         status->stop();
