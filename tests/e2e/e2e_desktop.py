@@ -98,9 +98,11 @@ class Run:
                     lambda: self.shown(True))):
                 return
             time.sleep(0.5)  # mapped and painted
-            window = self.desktop.panel(self.app, self.pid)
-            self.placed(f"open {number}", window, icon)
-            if number == 1:
+            window = self.wait(f"open {number}: the panel's window",
+                               lambda: self.desktop.panel(self.app, self.pid))
+            if window:
+                self.placed(f"open {number}", window, icon)
+            if window and number == 1:
                 self.screenshot(window[0], icon)
             close()
             self.closes(f"{label} ({number})")

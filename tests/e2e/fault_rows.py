@@ -178,6 +178,12 @@ def daemon_rows(r):
     r.row("daemon answers after 5 s", broken("slow"), "both requests timing out",
           lambda s: s["printersError"] == timed_out and s["configError"] == timed_out
           and not s["apiReachable"])
+    # Whatever the status, the body is the daemon's answer (the configuration's has no data).
+    refused = "Không đọc được danh sách máy in: CUPS không phản hồi"
+    r.row("daemon answers 500 with its error", broken("daemon-error"), "the daemon's own text",
+          lambda s: s["printersError"] == refused and s["printers"] == []
+          and s["configError"] == "Invalid response from /config"
+          and s["panel"].get("printerError") == "Could not fetch printers: " + refused)
     r.row("daemon sends garbage", broken("garbage"), "both answers invalid", invalid)
     r.row("daemon sends 50 MB bodies", broken("huge"), "both answers invalid", invalid)
     r.row("daemon sends wrong JSON types", broken("wrong-types"),
@@ -249,11 +255,6 @@ def log_rows(r):
         os.close(writer)  # and one stuck in read()
         shows(["after the pipe"])
 
-    def long_line_after():
-        append(b"PRINT_SUCCESS " + b"y" * 50_000 + b"\n")
-        r.until("the 50 KB line shown", lambda s: s["logLineCount"] == 1
-                and s["logLongestLine"] == 50_014, LOG_POLL)
-
     def row(name, breaks, what, predicate, fix=None):
         r.row(name, breaks, what, predicate, LOG_POLL, fix)
 
@@ -273,10 +274,6 @@ def log_rows(r):
     row("log is 1 GiB (sparse)", sparse_gib, "the tail of the 1 GiB file",
         lambda s: s["logLineCount"] == 4 and s["logFirstLine"] == "sparse 2"
         and s["logLastLine"] == "sparse 5", lambda: time.sleep(3))
-    row("log is one 10 MB line", lambda: r.write_log(["x" * (10 * MiB)]),
-        "no lines and no error (only a partial line in the window)",
-        lambda s: not s["fileError"] and s["logLineCount"] == 0 and "logWaiting" in s["panel"],
-        long_line_after)
     row("log path is a pipe without writer", fifo, "the app answering", lambda s: True,
         unblock_fifo)
     def folder():
@@ -294,7 +291,8 @@ def log_rows(r):
 
 
 def notice_rows(r):
-    """Print-error notifications, shown as the tray's balloons (this run has no session bus)."""
+    """Print-error notifications, shown as the tray's balloons (this run has no session bus). How
+    often they come is the policy's unit test."""
     def balloon_texts():
         return [w["text"] for window in r.app.ask()["windows"]
                 if window["className"] == "QBalloonTip" for w in window["widgets"]]
@@ -304,15 +302,10 @@ def notice_rows(r):
         r.write_log(["[ERROR] PRINT_ERROR job=1 paper out", "[INFO] Health check OK",
                      "[ERROR] PRINT_IOKIT_FAIL job=2 cover open"])
 
-    def appended_burst():
-        with open(r.log, "a") as handle:
-            handle.write("".join(f"[ERROR] PRINT_ERROR job={i}\n" for i in range(3, 6)))
-
     for name, act, count, texts in (
             ("none for error lines there before the start", lambda: None, 0, None),
             ("one for a burst in the rotated log", rotated_burst, 1,
-             ["Print error", "[ERROR] PRINT_IOKIT_FAIL job=2 cover open"]),
-            ("no second one within 10 minutes", appended_burst, 1, None)):
+             ["Print error", "[ERROR] PRINT_IOKIT_FAIL job=2 cover open"])):
         try:
             act()
             if texts:  # due: waited for, however late a loaded machine runs it

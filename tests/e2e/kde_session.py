@@ -115,14 +115,16 @@ def kwin_windows(session):
     script = os.path.join(session.work, marker + ".js")
     with open(script, "w") as out:
         out.write(f"for (const w of workspace.clientList()) print('{marker}', w.frameGeometry.x, "
-                  "w.frameGeometry.y, w.frameGeometry.width, w.frameGeometry.height, w.caption);")
+                  "w.frameGeometry.y, w.frameGeometry.width, w.frameGeometry.height, w.caption);"
+                  f"print('{marker} end');")
     for method, *args in (("loadScript", script, marker), ("start",)):
         bus_call(session, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting." + method,
                  *("string:" + arg for arg in args))
-    lines = wait_for("the KWin script's output", lambda: [
-        line.split(marker, 1)[1].split(None, 4) for line in session.log_tail("kwin", 400)
-        .splitlines() if marker in line], 5)
-    return [(caption, *map(int, numbers)) for *numbers, caption in lines]
+    # Read once the last line is in: KWin's log may take the lines in several writes.
+    lines = wait_for("the KWin script's output", lambda: (lambda found: found[-1:] == [["end"]]
+                     and found)([line.split(marker, 1)[1].split(None, 4) for line in session
+                                 .log_tail("kwin", 400).splitlines() if marker in line]), 5)
+    return [(caption, *map(int, numbers)) for *numbers, caption in lines[:-1]]
 
 
 class Plasma(Shell):
