@@ -210,6 +210,7 @@ private Q_SLOTS:
             << u"r"_s << true << 2 << u"P9"_s << -1 << false << 1;
         QTest::newRow("no printers") << u"r"_s << true << 0 << u""_s << -1 << false << 1;
         QTest::newRow("not installed") << u"n"_s << true << 2 << u"P1"_s << -1 << false << 2;
+        QTest::newRow("health down") << u"r"_s << false << 2 << u"P1"_s << -1 << false << 2;
         QTest::newRow("printers unreadable") << u"r"_s << true << -1 << u"P1"_s << -1 << false << 2;
         QTest::newRow("config unreadable") << u"r"_s << true << 2 << u"P1"_s << -1 << true << 2;
         QTest::newRow("manager silent") << u"-"_s << true << 2 << u"P1"_s << -1 << false << 3;

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Drives korvel-printer-e2e under Xvfb with trayer's XEmbed tray, or with none until it starts
-late (--tray late-xembed), reading what it shows through its socket. StatusNotifier hosts are
-the desktop rows' (e2e_desktop.py)."""
+late (--tray late-xembed), reading what it shows through its socket and, in the late run, over
+AT-SPI. StatusNotifier hosts are the desktop rows' (e2e_desktop.py)."""
 
 import ctypes
 import json
@@ -80,19 +80,35 @@ def override_redirect(session, window):
     return "Override Redirect State: yes" in session.x11("xwininfo", "-id", str(window))
 
 
+def named(root, predicate, depth=0):
+    """The first accessible below root whose name matches."""
+    for child in root if root and depth < 12 else ():
+        if child and child.name and predicate(child.name):
+            return child
+        if found := named(child, predicate, depth + 1):
+            return found
+    return None
+
+
 def run_without_tray(args, session):
     """No tray host and no notification service: the notice goes to stderr; a tray that starts
-    later shows the icon, whose click opens the popup. (A desktop without a tray, its notification
-    and the second start's window are the GNOME rows'.)"""
+    later shows the icon, whose click opens the popup, which a screen reader reads and whose
+    Restart it presses over AT-SPI. (A desktop without a tray, its notification and the second
+    start's window are the GNOME rows'.)"""
     session.start_display()
     bus = session.start_bus()
     session.env.update(DBUS_SESSION_BUS_ADDRESS=bus, XDG_CURRENT_DESKTOP="ubuntu:GNOME")
+    session.start("atspi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    wait_for("the accessibility bus", lambda: "unix:" in session.x11(
+        "dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+        "org.a11y.Bus.GetAddress"), 10)
     seen = session.watch_notifications(bus)
     simulator, port = session.start_simulator(args.sim)
-    system_bus, _ = start_service_manager(session, args.fake_systemd, simulator.pid)
+    system_bus, systemd_calls = start_service_manager(session, args.fake_systemd, simulator.pid)
     socket_path = os.path.join(session.work, "inspect.sock")
     session.start("app", [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus",
-                          system_bus, "--inspect", socket_path])
+                          system_bus, "--inspect", socket_path],
+                  dict(session.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
     app = App(socket_path)
     text = NO_TRAY_TEXT + " The AppIndicator extension adds tray icons."
     wait_for("the no-tray text on stderr", lambda: text in session.log_tail("app", 100), 15)
@@ -106,6 +122,19 @@ def run_without_tray(args, session):
     popup = wait_for("the popup's window", lambda: session.shown_windows("Korvel Printer"), 5)
     check(override_redirect(session, popup[0][0]), "with a tray the panel is not a popup")
     check(seen().count("member=Notify") == 1, f"notifications: {seen()}")
+
+    os.environ.update(DBUS_SESSION_BUS_ADDRESS=bus, DISPLAY=session.env["DISPLAY"])
+    import pyatspi
+    panel = wait_for("the app's panel on AT-SPI", lambda: named(named(
+        pyatspi.Registry.getDesktop(0), "Korvel Printer".__eq__), "Korvel Printer".__eq__), 10)
+    slot = wait_for("a slot row", lambda: named(panel, lambda n: n.startswith("Phiếu tạm tính: ")), 5)
+    dot = wait_for("the service dot", lambda: named(panel, "Service: Running".__eq__), 5)
+    print(f"read: {slot.getRoleName()} {slot.name!r}; {dot.getRoleName()} {dot.name!r}")
+    named(panel, "Restart".__eq__).queryAction().doAction(0)
+    restarts = lambda: [call for call in systemd_calls() if call.startswith("RestartUnit")]
+    wait_for("the restart at the service manager", restarts, 5)
+    time.sleep(1)
+    check(len(restarts()) == 1, f"one press sent {restarts()}")
 
 
 def run(args, session):
