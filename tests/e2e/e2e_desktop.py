@@ -103,6 +103,7 @@ class Run:
             if window:
                 self.placed(f"open {number}", window, icon)
             if window and number == 1:
+                print(f"     the panel at {window[0]}, the icon at {icon}", flush=True)
                 self.screenshot(window[0], icon)
             close()
             self.closes(f"{label} ({number})")
