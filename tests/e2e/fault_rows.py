@@ -291,8 +291,7 @@ def log_rows(r):
 
 
 def notice_rows(r):
-    """Print-error notifications, shown as the tray's balloons (this run has no session bus). How
-    often they come is the policy's unit test."""
+    """Print-error notifications, shown as the tray's balloons (this run has no session bus)."""
     def balloon_texts():
         return [w["text"] for window in r.app.ask()["windows"]
                 if window["className"] == "QBalloonTip" for w in window["widgets"]]
@@ -302,10 +301,15 @@ def notice_rows(r):
         r.write_log(["[ERROR] PRINT_ERROR job=1 paper out", "[INFO] Health check OK",
                      "[ERROR] PRINT_IOKIT_FAIL job=2 cover open"])
 
+    def appended_burst():
+        with open(r.log, "a") as handle:
+            handle.write("".join(f"[ERROR] PRINT_ERROR job={i}\n" for i in range(3, 6)))
+
     for name, act, count, texts in (
             ("none for error lines there before the start", lambda: None, 0, None),
             ("one for a burst in the rotated log", rotated_burst, 1,
-             ["Print error", "[ERROR] PRINT_IOKIT_FAIL job=2 cover open"])):
+             ["Print error", "[ERROR] PRINT_IOKIT_FAIL job=2 cover open"]),
+            ("no second one within 10 minutes", appended_burst, 1, None)):
         try:
             act()
             if texts:  # due: waited for, however late a loaded machine runs it
