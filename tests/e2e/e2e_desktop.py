@@ -86,9 +86,16 @@ class Run:
         if not icon:
             return
         # Hosts draw an icon a moment before placing it for good (GNOME's extension may even drop
-        # and re-add it once).
-        time.sleep(2)
-        icon = self.wait("the icon in the tray, settled", self.desktop.icon)
+        # and re-add it once): the same place, seen throughout 2 s.
+        seen = {"icon": None, "since": 0.0}
+
+        def settled():
+            icon, now = self.desktop.icon(), time.monotonic()
+            if icon != seen["icon"]:
+                seen.update(icon=icon, since=now)
+            return icon if icon and now - seen["since"] >= 2 else None
+
+        icon = self.wait("the icon in the tray, settled", settled, 20)
         closers = [("a click on the icon", lambda: self.desktop.click_icon(icon))] * 3 + [
             *self.desktop.elsewhere(), ("Escape", lambda: self.desktop.key("Escape"))]
         for number, (label, close) in enumerate(closers, 1):
