@@ -1,27 +1,14 @@
 #include "FuzzInput.h"
 #include "log/LogTailLines.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
 
 bool containsSeparator(const QString &line)
 {
-    for (QChar c : line) {
-        switch (c.unicode()) {
-        case 0x000A:
-        case 0x000B:
-        case 0x000C:
-        case 0x000D:
-        case 0x0085:
-        case 0x2028:
-        case 0x2029:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
+    return std::any_of(line.begin(), line.end(), isLineSeparator);
 }
 
 void checkWindowStart(qint64 fileSize, qint64 windowBytes)

@@ -11,6 +11,8 @@ bool isContinuationByte(char byte)
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
+} // namespace
+
 // Every separator is in the BMP and none is a surrogate, so UTF-16 units stand for code points.
 bool isLineSeparator(QChar c)
 {
@@ -27,8 +29,6 @@ bool isLineSeparator(QChar c)
         return false;
     }
 }
-
-} // namespace
 
 qint64 tailWindowStart(qint64 fileSize, qint64 windowBytes)
 {

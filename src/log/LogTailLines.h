@@ -16,7 +16,10 @@ qint64 tailWindowStart(qint64 fileSize, qint64 windowBytes);
 // line, which is dropped anyway, so they are skipped rather than failing the whole window.
 std::optional<QString> decodeTailWindow(QByteArrayView window, bool startsPastOffsetZero);
 
-// Splits on LF, VT, FF, CR, NEL, LS and PS, with CR LF as one separator. Empty pieces stay, so
+// LF, VT, FF, CR, NEL, LS or PS: the characters that end a line.
+bool isLineSeparator(QChar c);
+
+// Splits on each line separator, with CR LF as one separator. Empty pieces stay, so
 // text ending in a separator has an empty last piece and empty text is one empty piece.
 QList<QStringView> splitLines(QStringView text);
 
