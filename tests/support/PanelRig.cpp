@@ -21,19 +21,8 @@ PanelRig::PanelRig()
     desktop->share = {dir.filePath(u"share"_s), {}};
     server.setResponse(u"/health"_s, {});
     writeLog({});
-    models = std::make_unique<PanelModels>(logPath(), server.url(u""_s).toString(), control,
-                                           desktop, prompts);
-}
-
-QString PanelRig::logPath() const
-{
-    return dir.filePath(u"KorvelPrinter.log"_s);
-}
-
-PanelRig::~PanelRig()
-{
-    view.reset();
-    models->stop();
+    models = std::make_unique<PanelModels>(logPath, server.url(u""_s).toString(), control, desktop,
+                                           prompts);
 }
 
 PopoverView &PanelRig::showView()
@@ -48,9 +37,9 @@ PopoverView &PanelRig::showView()
 
 void PanelRig::writeLog(const QStringList &lines, bool append)
 {
-    QFile file(logPath());
+    QFile file(logPath);
     if (!file.open(QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate)))
-        qFatal("cannot write %s", qPrintable(logPath()));
+        qFatal("cannot write %s", qPrintable(logPath));
     for (const QString &line : lines)
         file.write(line.toUtf8() + '\n');
 }

@@ -30,16 +30,15 @@ class PanelRig
 {
 public:
     PanelRig();
-    ~PanelRig();
+    ~PanelRig() { models->stop(); }
 
     void writeLog(const QStringList &lines, bool append = false);
-    QString logPath() const;
-
     PopoverView &showView();
     // Refreshes both request models and waits until both answers have been handled.
     bool fetchAll();
 
     QTemporaryDir dir;
+    const QString logPath = dir.filePath(QStringLiteral("KorvelPrinter.log"));
     TestHttpServer server;
     std::shared_ptr<FakeServiceControl> control = std::make_shared<FakeServiceControl>();
     std::shared_ptr<RecordingDesktop> desktop = std::make_shared<RecordingDesktop>();
