@@ -45,11 +45,8 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
         return;
     }
     socket->setProperty("answered", true);
-    const QByteArray head = buffered.left(headEnd);
-    m_heads.append(head);
-    const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
-    const QString path =
-        requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
+    // The request line's second word.
+    const QString path = QString::fromLatin1(buffered.left(headEnd).split(' ').value(1));
     m_counts[path] += 1;
     socket->setProperty("path", path);
 

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QObject>
 #include <QTcpServer>
 #include <QUrl>
@@ -32,8 +31,6 @@ public:
     int requestCount(const QString &path) const { return m_counts.value(path); }
     // Requests whose client closed the connection before the answer: they can bring nothing.
     int abandonedCount(const QString &path) const { return m_abandoned.value(path); }
-    // Raw request heads (request line and headers) in arrival order.
-    QList<QByteArray> requestHeads() const { return m_heads; }
 
 private:
     void accept();
@@ -44,5 +41,4 @@ private:
     QHash<QString, Response> m_responses;
     QHash<QString, int> m_counts;
     QHash<QString, int> m_abandoned;
-    QList<QByteArray> m_heads;
 };

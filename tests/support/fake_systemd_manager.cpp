@@ -24,7 +24,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString unitPath = u"/org/freedesktop/systemd1/unit/korvel_2dprinter_2eservice"_s;
-const QString testInterface = u"org.korvel.Test"_s;
 
 class FakeManager : public QDBusVirtualObject
 {
@@ -48,7 +47,7 @@ public:
                                                                  : u"non-interactive"_s);
         record.write(line.join(u' ').toUtf8() + '\n');
         record.flush();
-        if (message.member() == u"SetUnit" && message.interface() == testInterface)
+        if (message.member() == u"SetUnit" && message.interface() == u"org.korvel.Test")
             setUnit(message.arguments(), bus);
         if (!switches.contains(u"hang"_s))
             bus.send(answer(message));
@@ -78,6 +77,14 @@ private:
 
     QString result() const { return activeState == u"failed" ? u"exit-code"_s : u"success"_s; }
 
+    QVariantMap properties() const
+    {
+        return {{u"LoadState"_s, loadState},
+                {u"ActiveState"_s, activeState},
+                {u"MainPID"_s, mainPid},
+                {u"Result"_s, result()}};
+    }
+
     QDBusMessage answer(const QDBusMessage &message)
     {
         const QString member = message.member();
@@ -101,22 +108,10 @@ private:
             return message.createReply(
                 QVariant::fromValue(QDBusObjectPath(u"/org/freedesktop/systemd1/job/1"_s)));
         }
-        if (member == u"Get" && message.path() == unitPath) {
-            const QString property = message.arguments().value(1).toString();
-            QVariant value;
-            if (property == u"LoadState")
-                value = loadState;
-            else if (property == u"ActiveState")
-                value = activeState;
-            else if (property == u"MainPID")
-                value = mainPid;
-            else if (property == u"Result")
-                value = result();
-            if (value.isValid() && switches.contains(u"wrong-types"_s))
-                value = 7;
-            if (value.isValid())
-                return message.createReply(QVariant::fromValue(QDBusVariant(value)));
-        }
+        const QVariant value = properties().value(message.arguments().value(1).toString());
+        if (member == u"Get" && message.path() == unitPath && value.isValid())
+            return message.createReply(QVariant::fromValue(
+                QDBusVariant(switches.contains(u"wrong-types"_s) ? QVariant(7) : value)));
         return message.createErrorReply(QDBusError::UnknownMethod, member);
     }
 };
@@ -127,11 +122,10 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption address(u"address"_s, u"Bus address."_s, u"address"_s);
-    const QCommandLineOption record(u"record"_s, u"Call record."_s, u"file"_s);
-    const QCommandLineOption loadState(u"load-state"_s, u"LoadState."_s, u"s"_s, u"loaded"_s);
-    const QCommandLineOption mainPid(u"main-pid"_s, u"MainPID."_s, u"n"_s, u"412"_s);
-    parser.addOptions({address, record, loadState, mainPid});
+    parser.addOptions({{u"address"_s, u"Bus address."_s, u"address"_s},
+                       {u"record"_s, u"Call record."_s, u"file"_s},
+                       {u"load-state"_s, u"LoadState."_s, u"s"_s, u"loaded"_s},
+                       {u"main-pid"_s, u"MainPID."_s, u"n"_s, u"412"_s}});
     const QStringList switches{u"hang"_s, u"deny-restart"_s, u"wrong-types"_s, u"fail"_s,
                                u"no-restart"_s};
     for (const QString &name : switches)
@@ -139,14 +133,14 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     FakeManager manager;
-    manager.loadState = parser.value(loadState);
-    manager.mainPid = parser.value(mainPid).toUInt();
+    manager.loadState = parser.value(u"load-state"_s);
+    manager.mainPid = parser.value(u"main-pid"_s).toUInt();
     for (const QString &name : switches) {
         if (parser.isSet(name))
             manager.switches.insert(name);
     }
-    manager.record.setFileName(parser.value(record));
-    QDBusConnection bus = QDBusConnection::connectToBus(parser.value(address), u"bus"_s);
+    manager.record.setFileName(parser.value(u"record"_s));
+    QDBusConnection bus = QDBusConnection::connectToBus(parser.value(u"address"_s), u"bus"_s);
     if (!manager.record.open(QIODevice::Append) ||
         !bus.registerVirtualObject(u"/org/freedesktop/systemd1"_s, &manager,
                                    QDBusConnection::SubPath) ||
