@@ -3,7 +3,6 @@
 #include "app/AppDelegate.h"
 #include "app/Popover.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -17,8 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A list view's text and the printer names go up to this many rows (printerCount tells how many
-// there are): a daemon may send 200,000 printers, and a snapshot is asked for every 50 ms.
+// The printer names go up to this many (printerCount tells how many there are): a daemon may send
+// 200,000 printers, and a snapshot is asked for every 50 ms.
 constexpr int snapshotRows = 100;
 
 int activeTimers(const QObject &model)
@@ -36,18 +35,8 @@ QJsonArray rectJson(const QRect &rect)
 
 QString widgetText(const QWidget *widget)
 {
-    if (const auto *view = qobject_cast<const QAbstractItemView *>(widget); view && view->model()) {
-        QStringList rows;
-        for (int row = 0; row < std::min(view->model()->rowCount(), snapshotRows); ++row)
-            rows.append(view->model()->index(row, 0).data().toString());
-        return rows.join(u'\n');
-    }
-    for (const char *name : {"text", "plainText"}) {
-        const QVariant value = widget->property(name);
-        if (value.isValid())
-            return value.toString();
-    }
-    return {};
+    const QVariant text = widget->property("text");
+    return (text.isValid() ? text : widget->property("plainText")).toString();
 }
 
 QJsonObject windowJson(const QWidget *window)
@@ -73,24 +62,23 @@ QJsonObject windowJson(const QWidget *window)
     };
 }
 
-// From /proc/self/status, in KiB.
-qint64 memoryFigure(QByteArrayView field)
+// The peak resident size since the last reset, in KiB.
+qint64 peakRssKiB()
 {
     QFile status(u"/proc/self/status"_s);
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
 }
 
 } // namespace
 
-AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
-    : QObject(parent)
-    , m_delegate(delegate)
+AppInspector::AppInspector(AppDelegate &delegate, const QString &socketPath)
+    : m_delegate(delegate)
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server.nextPendingConnection()) {
@@ -106,31 +94,25 @@ AppInspector::AppInspector(AppDelegate &delegate, QObject *parent)
             [this] { m_longestStallMs = std::max(m_longestStallMs, m_sinceTick.restart()); });
     // App-wide: the popover's paints, and the tray's balloons standing in for notifications.
     qApp->installEventFilter(this);
+    QLocalServer::removeServer(socketPath);
+    m_server.listen(socketPath);
 }
 
 bool AppInspector::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Show &&
-        qstrcmp(watched->metaObject()->className(), "QBalloonTip") == 0)
+    const bool shown = event->type() == QEvent::Show;
+    if (shown && qstrcmp(watched->metaObject()->className(), "QBalloonTip") == 0)
         ++m_trayMessages;
-    // Only the first paint after showing counts, once the children have painted too.
-    if (watched->objectName() != u"popover")
-        return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::Show)
-        m_awaitingPaint = true;
-    if (event->type() == QEvent::Paint && m_awaitingPaint) {
-        m_awaitingPaint = false;
-        // On the clock of Python's time.monotonic().
-        QTimer::singleShot(0, this,
-                           [this] { m_popoverPaintedAtMs = QDeadlineTimer::current().deadline(); });
+    // Only the first paint after showing counts, once the children have painted too; on the
+    // clock of Python's time.monotonic().
+    if (watched->objectName() == u"popover") {
+        if (shown)
+            m_awaitingPaint = true;
+        else if (event->type() == QEvent::Paint && std::exchange(m_awaitingPaint, false))
+            QTimer::singleShot(
+                0, this, [this] { m_popoverPaintedAtMs = QDeadlineTimer::current().deadline(); });
     }
     return QObject::eventFilter(watched, event);
-}
-
-void AppInspector::listen(const QString &socketPath)
-{
-    QLocalServer::removeServer(socketPath);
-    m_server.listen(socketPath);
 }
 
 void AppInspector::command(QLocalSocket *socket)
@@ -172,24 +154,6 @@ QJsonObject AppInspector::snapshot() const
     PanelModels &models = m_delegate.models();
     const QStringList lines = models.logTailer.lines();
     const QStringList printers = models.printerList.printers();
-    qsizetype longestLine = 0;
-    for (const QString &line : lines)
-        longestLine = std::max(longestLine, line.size());
-    const QJsonObject modelsJson{
-        {u"state"_s, models.serviceStatus.state().label()},
-        {u"apiReachable"_s, models.serviceStatus.apiReachable()},
-        {u"printers"_s, QJsonArray::fromStringList(printers.mid(0, snapshotRows))},
-        {u"printerCount"_s, printers.size()},
-        {u"printersError"_s, models.printerList.lastError().value_or(QString())},
-        {u"printersLoading"_s, models.printerList.isLoading()},
-        {u"configError"_s, models.configSummary.lastError().value_or(QString())},
-        {u"paymentPrinter"_s, models.configSummary.slots().value(0).printer},
-        {u"logLineCount"_s, lines.size()},
-        {u"logFirstLine"_s, lines.value(0)},
-        {u"logLastLine"_s, lines.value(lines.size() - 1)},
-        {u"logLongestLine"_s, longestLine},
-        {u"fileError"_s, models.logTailer.fileError().value_or(QString())},
-    };
     return {
         {u"windows"_s, windows},
         {u"popoverShown"_s, m_delegate.popover() && m_delegate.popover()->isShown()},
@@ -198,8 +162,18 @@ QJsonObject AppInspector::snapshot() const
         {u"trayMessages"_s, m_trayMessages},
         {u"pollingTimers"_s, QJsonObject{{u"logTailer"_s, activeTimers(models.logTailer)},
                                          {u"serviceStatus"_s, activeTimers(models.serviceStatus)}}},
-        {u"models"_s, modelsJson},
+        {u"state"_s, models.serviceStatus.state().label()},
+        {u"apiReachable"_s, models.serviceStatus.apiReachable()},
+        {u"printers"_s, QJsonArray::fromStringList(printers.mid(0, snapshotRows))},
+        {u"printerCount"_s, printers.size()},
+        {u"printersError"_s, models.printerList.lastError().value_or(QString())},
+        {u"configError"_s, models.configSummary.lastError().value_or(QString())},
+        {u"paymentPrinter"_s, models.configSummary.slots().value(0).printer},
+        {u"logLineCount"_s, lines.size()},
+        {u"logFirstLine"_s, lines.value(0)},
+        {u"logLastLine"_s, lines.value(lines.size() - 1)},
+        {u"fileError"_s, models.logTailer.fileError().value_or(QString())},
         {u"longestStallMs"_s, m_longestStallMs},
-        {u"peakRssKiB"_s, memoryFigure("VmHWM:")},
+        {u"peakRssKiB"_s, peakRssKiB()},
     };
 }

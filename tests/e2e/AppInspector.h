@@ -16,9 +16,7 @@ class AppInspector : public QObject
     Q_OBJECT
 
 public:
-    AppInspector(AppDelegate &delegate, QObject *parent = nullptr);
-
-    void listen(const QString &socketPath);
+    AppInspector(AppDelegate &delegate, const QString &socketPath);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,6 +2,7 @@
 each in a process group of its own; polling, clicks, and the app's inspection socket client."""
 
 import argparse
+import contextlib
 import json
 import os
 import re
@@ -10,6 +11,7 @@ import socket
 import subprocess
 import tempfile
 import time
+import urllib.request
 
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -43,6 +45,16 @@ def check(condition, message):
         raise Failure(message)
 
 
+def passed(name, body):
+    """Prints PASS with what body() returns, or FAIL with why; whether it passed."""
+    try:
+        print(f"PASS {name}: {body()}", flush=True)
+        return True
+    except (Failure, KeyError, ValueError) as failure:
+        print(f"FAIL {name}: {type(failure).__name__}: {failure}", flush=True)
+        return False
+
+
 def wait_for(what, probe, timeout):
     deadline = time.monotonic() + timeout
     last = None
@@ -62,6 +74,20 @@ def lines_of(path):
         return lines.read().splitlines()
 
 
+def write_file(path, text, mode=None):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as out:
+        out.write(text)
+    if mode:
+        os.chmod(path, mode)
+
+
+def daemon_get(port, path):
+    """The simulator's JSON answer at `path`."""
+    with urllib.request.urlopen(f"http://127.0.0.1:{port}{path}", timeout=5) as answer:
+        return json.load(answer)
+
+
 def window_rect(line):
     """x, y, width, height of a window line of `xwininfo -tree`, or None while it is tiny."""
     match = re.search(r"(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$", line)
@@ -76,8 +102,8 @@ class Session:
     def __init__(self, work):
         self.work = work
         self.processes = []
-        self.env = {key: value for key, value in os.environ.items()
-                    if key not in ("DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY")}
+        self.env = {key: value for key, value in os.environ.items() if key not in (
+            "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY")}
         # No bus unless a test starts one: libdbus would otherwise launch its own session bus.
         # GTK's accessibility bridge (loaded with the GNOME platform theme) leaks when it finds no
         # accessibility bus, as on these private buses; Qt's own bridge stays on.
@@ -94,10 +120,8 @@ class Session:
 
     def stop(self, process, sig=signal.SIGTERM):
         if process.poll() is None:
-            try:
+            with contextlib.suppress(ProcessLookupError):
                 os.killpg(process.pid, sig)
-            except ProcessLookupError:
-                pass
         try:
             process.wait(5)
         except subprocess.TimeoutExpired:
@@ -151,8 +175,7 @@ class Session:
         """A private bus that activates nothing, so the desktops installed here stay out of it;
         at `address` (unix:path=…) if given, so that a restart listens there again."""
         config = os.path.join(self.work, "bus.conf")
-        with open(config, "w") as out:
-            out.write(BUS_CONFIG.format(work=self.work))
+        write_file(config, BUS_CONFIG.format(work=self.work))
         os.makedirs(os.path.join(self.work, "bus-services"), exist_ok=True)
         listen = ["--address=" + address] if address else []
         name = f"bus-{len(self.processes)}"
@@ -178,14 +201,16 @@ class Session:
 
     def start_station(self, args, run_as=(), bus=None, where=None, sim_options=()):
         """The simulator writing a daemon log, the fake systemd manager on a system bus (a new one
-        unless given): the app's command line to them, and its inspection client."""
+        unless given): the app's command line to them, and its inspection client. The simulator,
+        its port, the bus, the log and the manager stay in self.station; its calls in log.calls."""
         where = where or self.work
         log, inspect = os.path.join(where, "daemon.log"), os.path.join(where, "inspect.sock")
         simulator, port = self.start_simulator(args.sim, 0, "--log", log, "--log-interval", "0",
                                                *sim_options)
         bus = bus or self.start_bus(run_as)
-        self.start_fake_systemd(args.fake_systemd, bus, log + ".calls", "--main-pid",
-                                str(simulator.pid), run_as=run_as)
+        manager = self.start_fake_systemd(args.fake_systemd, bus, log + ".calls", "--main-pid",
+                                          str(simulator.pid), run_as=run_as)
+        self.station = simulator, port, bus, log, manager
         return [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", bus,
                 "--log", log, "--inspect", inspect], App(inspect)
 
@@ -273,7 +298,7 @@ class App:
 
 
 def app_parser(description):
-    """The options of every run of the end-to-end build: the app, the simulator, the fake systemd."""
+    """The options of every end-to-end run: the app, the simulator, the fake systemd manager."""
     parser = argparse.ArgumentParser(description=description)
     for option in ("--app", "--sim", "--fake-systemd"):
         parser.add_argument(option, required=True)

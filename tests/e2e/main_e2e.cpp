@@ -22,21 +22,17 @@ const QCommandLineOption daemonBase(u"daemon-base"_s, u"Daemon base URL."_s, u"u
 const QCommandLineOption logFile(u"log"_s, u"Daemon log file."_s, u"path"_s);
 const QCommandLineOption inspect(u"inspect"_s, u"Inspection socket."_s, u"path"_s);
 
-SystemdServiceControl::Bus busFor(const QCommandLineParser &parser,
-                                  const QCommandLineOption &option,
-                                  QDBusConnection::BusType standard)
-{
-    return parser.isSet(option) ? BusReconnector::create(parser.value(option))
-                                : BusReconnector::create(standard);
-}
-
 AppEnvironment fakedEnvironment(const QCommandLineParser &parser)
 {
     AppEnvironment environment = AppEnvironment::standard();
     if (parser.isSet(daemonBase))
         environment.daemonBase = parser.value(daemonBase);
-    const auto system = busFor(parser, systemBus, QDBusConnection::SystemBus);
-    const auto session = busFor(parser, sessionBus, QDBusConnection::SessionBus);
+    const auto bus = [&](const QCommandLineOption &option, QDBusConnection::BusType standard) {
+        return parser.isSet(option) ? BusReconnector::create(parser.value(option))
+                                    : BusReconnector::create(standard);
+    };
+    const auto system = bus(systemBus, QDBusConnection::SystemBus);
+    const auto session = bus(sessionBus, QDBusConnection::SessionBus);
     environment.serviceControl = std::make_shared<SystemdServiceControl>(system, session);
     environment.makeServiceWatcher = [=] {
         return std::make_unique<SystemdUnitWatcher>(system, session);
@@ -66,9 +62,7 @@ int main(int argc, char *argv[])
     const AppEnvironment environment = fakedEnvironment(parser);
     std::unique_ptr<AppInspector> inspector;
     return runTrayApp(app, environment, [&](AppDelegate &delegate) {
-        if (!parser.isSet(inspect))
-            return;
-        inspector = std::make_unique<AppInspector>(delegate);
-        inspector->listen(parser.value(inspect));
+        if (parser.isSet(inspect))
+            inspector = std::make_unique<AppInspector>(delegate, parser.value(inspect));
     });
 }

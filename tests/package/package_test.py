@@ -1,13 +1,12 @@
 #!/usr/bin/python3
 """Builds the Debian package, lints it, installs it with apt, runs the installed app from / under
-Xvfb and trayer, and purges it again. Not as root, or when already installed, exits 77 after lint."""
+Xvfb and trayer, and purges it again. Not as root, or when installed already: exit 77 after lint."""
 
 import argparse
 import os
 import socket
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from harness import check, main, wait_for  # noqa: E402
@@ -51,45 +50,39 @@ def run_installed_app(args, session):
         session.start_simulator(args.sim, 9020)
     session.start("app", ["/usr/bin/korvel-printer"], cwd="/")
     icon = wait_for("the tray icon", lambda: session.tray_icon("korvel-printer"), 15)
-    time.sleep(1)  # the first paint
-    check(blue_share(session.pixels(icon)) > 0.2, "the tray shows the fallback text, not the icon")
+    wait_for("the icon painted, not the fallback text",
+             lambda: blue_share(session.pixels(icon)) > 0.2, 10)
     session.click(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
     wait_for("the 520 × 720 panel \"Korvel Printer\"", lambda: any(
         w[1:] == (520, 720) for w in session.shown_windows("Korvel Printer")), 10)
     # As over SSH: no display at all, the shipped binary's check of the same daemon.
-    status = subprocess.run(["/usr/bin/korvel-printer", "--status"], capture_output=True, text=True,
-                            env={k: v for k, v in session.env.items() if k != "DISPLAY"}, timeout=10)
+    env = {key: value for key, value in session.env.items() if key != "DISPLAY"}
+    status = subprocess.run(["/usr/bin/korvel-printer", "--status"], capture_output=True,
+                            text=True, env=env, timeout=10)
     check(status.returncode in (0, 1, 2, 3) and "health: OK" in status.stdout.splitlines(),
           f"--status without a display: {status.returncode} {status.stdout}{status.stderr}")
-
-
-def install_run_remove(args, deb, session):
-    before = installed_packages()
-    try:
-        subprocess.run(["apt-get", "install", "-y", "-q", os.path.abspath(deb)], env=APT_ENV,
-                       check=True, capture_output=True)
-        run_installed_app(args, session)
-    finally:
-        session.stop_all()
-        subprocess.run(["apt-get", "remove", "--purge", "-y", "-q", "korvel-printer"],
-                       env=APT_ENV, capture_output=True)
-        pulled = {line.split()[-1] for line in installed_packages() - before}
-        if pulled:
-            subprocess.run(["apt-get", "remove", "--purge", "-y", "-q", *pulled], env=APT_ENV,
-                           capture_output=True)
-    check(installed_packages() == before, "the package set differs after the purge")
 
 
 def build_install_run(args, session):
     deb = build_package(args.source_dir, args.build_dir)
     lintian = subprocess.run(["lintian", "--fail-on", "error", deb], capture_output=True, text=True)
     check(lintian.returncode == 0, "lintian reports errors:\n" + lintian.stdout)
-    status = subprocess.run(["dpkg-query", "-W", "-f", "${db:Status-Abbrev}", "korvel-printer"],
-                            capture_output=True, text=True).stdout
-    if os.geteuid() != 0 or status.startswith("i"):
+    before = installed_packages()
+    if os.geteuid() != 0 or any(line.startswith("i") and line.endswith(" korvel-printer")
+                                for line in before):
         print("SKIP: not root, or korvel-printer is installed here already")
         return SKIP
-    install_run_remove(args, deb, session)
+    try:
+        subprocess.run(["apt-get", "install", "-y", "-q", os.path.abspath(deb)], env=APT_ENV,
+                       check=True, capture_output=True)
+        run_installed_app(args, session)
+    finally:
+        session.stop_all()
+        # The package and whatever it pulled in.
+        pulled = {line.split()[-1] for line in installed_packages() - before}
+        subprocess.run(["apt-get", "remove", "--purge", "-y", "-q", *pulled], env=APT_ENV,
+                       capture_output=True)
+    check(installed_packages() == before, "the package set differs after the purge")
 
 
 if __name__ == "__main__":
