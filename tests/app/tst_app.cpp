@@ -200,7 +200,7 @@ private Q_SLOTS:
 
     // Events are a letter and a time in ms: r running, s stopped, n not installed, u unknown,
     // a starting, d stopping, R our restart started, C its re-check published. `notified`: when
-    // notifications go out. A lasting fall and a 5 s restart are rows of e2e_tray.py.
+    // notifications go out. A lasting fall is a row of e2e_tray.py.
     void fallPolicy_data()
     {
         QTest::addColumn<QString>("events");

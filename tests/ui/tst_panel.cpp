@@ -278,7 +278,7 @@ private Q_SLOTS:
 
     // The log's buttons reach the tailer. A press in the middle of Share reaches the button, not
     // the anchor under it; a copy that fails leaves the share state alone. (Where the copy goes
-    // is tst_log_tailer's shareCopies.)
+    // is tst_log's shareCopies.)
     void logActions()
     {
         PanelRig rig;
