@@ -92,6 +92,13 @@ public:
     void close() override { shown = false; }
 };
 
+// Notifications go nowhere; with a notifier the app also watches the log for print errors.
+class FakeNotifier : public Notifier
+{
+public:
+    void notify(const QString &, const QString &) override {}
+};
+
 class FakePageView : public ConfigPageView
 {
 public:
@@ -136,6 +143,7 @@ class TestApp : public QObject
             m_openConfig = std::move(openConfig);
             return std::make_unique<FakePopover>();
         };
+        environment.makeNotifier = [](auto) { return std::make_unique<FakeNotifier>(); };
         environment.iconShowsServiceState = true;
         auto delegate = std::make_unique<AppDelegate>(environment);
         delegate->applicationDidFinishLaunching();
