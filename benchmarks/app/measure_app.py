@@ -17,7 +17,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
                                 "e2e"))
 import e2e_tray as e2e  # noqa: E402
-from harness import App, Failure, Session, wait_for  # noqa: E402
+from harness import App, Failure, Session, lines_of, wait_for  # noqa: E402
 
 SETTLE = 10
 
@@ -56,11 +56,11 @@ def syncthing_tray():
 class Korvel:
     """One run of the app, with its inspection socket."""
 
-    def __init__(self, args, session, base, bus, name):
+    def __init__(self, args, session, station, name):
+        # The station's command line with an inspection socket of this run's own.
         socket_path = os.path.join(session.work, name + ".sock")
-        self.process = session.start(name, [
-            args.app, "--daemon-base", base, "--system-bus", bus, "--log", os.path.join(session.work, "daemon.log"), "--inspect",
-            socket_path], cwd=args.source_dir)
+        self.process = session.start(name, [*station.command[:-2], "--inspect", socket_path],
+                                     cwd=args.source_dir)
         self.session = session
         self.app = App(socket_path)
         wait_for("the tray icon", lambda: session.tray_icon("korvel-printer-e2e"), 15)
@@ -109,10 +109,8 @@ def measure(args, session):
     work = session.work
     session.start_display()
     session.start_xembed_tray()
-    _, port = session.start_simulator(args.sim, 0, "--log", os.path.join(work, "daemon.log"),
-                                      "--log-interval", "0")
-    base = f"http://127.0.0.1:{port}"
-    bus, manager_calls = e2e.start_service_manager(session, args.fake_systemd, os.getpid())
+    station = session.start_station(args)
+    manager_calls = station.log + ".calls"
 
     # The three tray programs side by side, each measured 10 s after its start.
     bare = session.start("bare", [args.bare])
@@ -123,7 +121,7 @@ def measure(args, session):
         os.makedirs(home)
         syncthing = session.start("syncthingtray", [syncthing_path], env=dict(
             session.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config")))
-    korvel = Korvel(args, session, base, bus, "app-0")
+    korvel = Korvel(args, session, station, "app-0")
     time.sleep(SETTLE)
     ours = rss_mb(korvel.process.pid)
     bare_rss = rss_mb(bare.pid)
@@ -143,10 +141,10 @@ def measure(args, session):
             session.stop(process)
 
     # Closed, the icon still follows the service through systemd's signals, never by asking.
-    asked = len(manager_calls())
+    asked = len(lines_of(manager_calls))
     print(f"CPU ticks over 20 s closed:        {ticks_over(korvel.process.pid, 20):5d}   "
           "(target 0)")
-    print(f"calls to the systemd manager meanwhile: {len(manager_calls()) - asked:d}")
+    print(f"calls to the systemd manager meanwhile: {len(lines_of(manager_calls)) - asked:d}")
     first = [korvel.click_to_painted()]
     korvel.note_libraries()
     time.sleep(1)
@@ -171,7 +169,7 @@ def measure(args, session):
 
     # The first open again on fresh starts.
     for run in range(1, args.fresh):
-        korvel = Korvel(args, session, base, bus, f"app-{run}")
+        korvel = Korvel(args, session, station, f"app-{run}")
         time.sleep(2)
         first.append(korvel.click_to_painted())
         korvel.note_libraries()

@@ -27,7 +27,7 @@ class Run:
         env = dict(self.desktop.env, **({} if self.platform == "default"
                                         else {"QT_QPA_PLATFORM": self.platform}))
         # Log lines from before the start notify nothing, and no more come.
-        command, self.app = session.start_station(
+        command, self.app, *_ = session.start_station(
             args, self.desktop.run_as, self.desktop.system_bus, self.desktop.dir,
             ("--log-burst", "20"))
         self.command = [*self.desktop.run_as, *command, "--session-bus",

@@ -15,14 +15,6 @@ CONFIG_TITLE = "Korvel Printer — Cấu hình"
 HEAVY_LIBRARIES = ("libLLVM", "_dri.so", "libGLX_mesa", "libQt6WebEngineCore")
 
 
-def start_service_manager(session, fake, pid):
-    """The app benchmark's fake systemd manager on a private bus: its address, its calls' reader."""
-    address = session.start_bus()
-    record = os.path.join(session.work, "systemd-calls")
-    session.start_fake_systemd(fake, address, record, "--main-pid", str(pid))
-    return address, lambda: lines_of(record)
-
-
 def set_unit(session, bus, active_state, pid):
     session.x11("dbus-send", "--bus=" + bus, "--print-reply", "--dest=org.freedesktop.systemd1",
                 "/org/freedesktop/systemd1", "org.korvel.Test.SetUnit", "string:loaded",
@@ -83,8 +75,7 @@ def run_without_tray(args, session):
         "dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
         "org.a11y.Bus.GetAddress"), 10)
     seen = session.watch_notifications(bus)
-    command, app = session.start_station(args)
-    simulator, _, _, log, _ = session.station
+    command, app, simulator, _, _, log, _ = session.start_station(args)
     session.start("app", command, dict(session.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
     notice = ("shows no tray icons", "The AppIndicator extension")  # with GNOME's hint
     wait_for("the no-tray notice on stderr", lambda: all(
@@ -122,9 +113,8 @@ def run(args, session):
     session.start_display()
     session.start_xembed_tray()
 
-    command, app = session.start_station(args, sim_options=("--log-interval", "1",
-                                                            "--log-burst", "20"))
-    simulator, port, bus, *_ = session.station
+    command, app, simulator, port, bus, *_ = session.start_station(
+        args, sim_options=("--log-interval", "1", "--log-burst", "20"))
     printers = daemon_get(port, "/printers")["data"]
     running = f"Running (pid {simulator.pid})"
     # The Vietnamese run: labels translated, data (the unit's state) as it comes.

@@ -63,8 +63,8 @@ class Rows:
     def start(self):
         # A fixed address (no guid), so the app reaches a restarted bus there again.
         bus = self.session.start_bus(self.run_as, "unix:path=" + os.path.join(self.dir, "bus"))
-        command, self.app = self.session.start_station(self.args, self.run_as, bus, self.dir)
-        self.sim, self.port, self.bus, self.log, self.manager = self.session.station
+        command, self.app, self.sim, self.port, self.bus, self.log, self.manager = (
+            self.session.start_station(self.args, self.run_as, bus, self.dir))
         self.main_pid = str(self.sim.pid)
         self.running = f"Running (pid {self.main_pid})"
         self.printers = daemon_get(self.port, "/printers")["data"]

@@ -2,6 +2,7 @@
 each in a process group of its own; polling, clicks, and the app's inspection socket client."""
 
 import argparse
+import collections
 import contextlib
 import json
 import os
@@ -29,6 +30,11 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 </busconfig>
 """
 
+
+# What start_station started: the app's command line to it and the app's inspection client, the
+# simulator and its port, the system bus, the daemon log (the manager's calls go to log.calls) and
+# the fake systemd manager.
+Station = collections.namedtuple("Station", "command app simulator port bus log manager")
 
 # Desktops that refuse root run as nobody.
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
@@ -200,9 +206,8 @@ class Session:
         return process
 
     def start_station(self, args, run_as=(), bus=None, where=None, sim_options=()):
-        """The simulator writing a daemon log, the fake systemd manager on a system bus (a new one
-        unless given): the app's command line to them, and its inspection client. The simulator,
-        its port, the bus, the log and the manager stay in self.station; its calls in log.calls."""
+        """The simulator writing a daemon log and the fake systemd manager on a system bus (a new
+        one unless given), for an app with an inspection socket: a Station."""
         where = where or self.work
         log, inspect = os.path.join(where, "daemon.log"), os.path.join(where, "inspect.sock")
         simulator, port = self.start_simulator(args.sim, 0, "--log", log, "--log-interval", "0",
@@ -210,9 +215,9 @@ class Session:
         bus = bus or self.start_bus(run_as)
         manager = self.start_fake_systemd(args.fake_systemd, bus, log + ".calls", "--main-pid",
                                           str(simulator.pid), run_as=run_as)
-        self.station = simulator, port, bus, log, manager
-        return [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", bus,
-                "--log", log, "--inspect", inspect], App(inspect)
+        command = [args.app, "--daemon-base", f"http://127.0.0.1:{port}", "--system-bus", bus,
+                   "--log", log, "--inspect", inspect]
+        return Station(command, App(inspect), simulator, port, bus, log, manager)
 
     def start_simulator(self, simulator, port=0, *options):
         name = f"sim-{len(self.processes)}"
