@@ -6,7 +6,7 @@ import os
 import shutil
 import subprocess
 
-from harness import NOBODY, OTHER_WINDOW, Failure, Shell, check, wait_for
+from harness import NOBODY, OTHER_WINDOW, Failure, Shell, check, wait_for, write_file
 
 APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
 UNSAFE = "korvel-unsafe-mode@tests"
@@ -36,9 +36,7 @@ class GnomeShell(Shell):
                 # Windows and menus show at once, so pictures and clicks need not wait for them.
                 "[org/gnome/desktop/interface]\nenable-animations=false\n"}
         for path, text in files.items():
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            with open(path, "w") as out:
-                out.write(text)
+            write_file(path, text)
         os.makedirs(runtime, 0o700)
         if os.geteuid() == 0:
             self.run_as = NOBODY

@@ -8,7 +8,7 @@ import signal
 import subprocess
 import time
 
-from harness import Shell, wait_for
+from harness import Shell, wait_for, write_file
 from wayland_input import WaylandClient, string
 
 # Started on demand by plasmashell and KWin; nothing else of the desktop is activatable here.
@@ -35,8 +35,8 @@ def prepare_home(session, wayland):
                        KDE_FULL_SESSION="true", KDE_SESSION_VERSION="5",
                        QT_LOGGING_RULES="kwin_scripting.debug=true")
     # KWin announces each screenshot with this generic event; the rows count notifications.
-    with open(os.path.join(home, ".config", "plasma_workspace.notifyrc"), "w") as out:
-        out.write("[Event/notification]\nAction=\n")
+    write_file(os.path.join(home, ".config", "plasma_workspace.notifyrc"),
+               "[Event/notification]\nAction=\n")
     os.makedirs(os.path.join(session.work, "bus-services"))
     for name in ACTIVATABLE:
         os.symlink(f"/usr/share/dbus-1/services/{name}.service",
@@ -66,9 +66,7 @@ def start_kwin_wayland(session):
     shutil.copy("/usr/bin/kwin_wayland", binary)
     # KWin starts this once XWayland is up, with its DISPLAY.
     announce = os.path.join(session.work, "announce")
-    with open(announce, "w") as out:
-        out.write(f'#!/bin/sh\necho "$DISPLAY" >"{announce}.display"\n')
-    os.chmod(announce, 0o755)
+    write_file(announce, f'#!/bin/sh\necho "$DISPLAY" >"{announce}.display"\n', 0o755)
     session.env.update(KWIN_WAYLAND_NO_PERMISSION_CHECKS="1",
                        KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
     session.start("kwin", [binary, "--virtual", "--width", "1280", "--height", "900",
@@ -113,10 +111,9 @@ def kwin_windows(session):
     """(caption, x, y, width, height) of each window KWin manages, from a KWin script."""
     marker = f"korvel-{time.monotonic_ns()}"
     script = os.path.join(session.work, marker + ".js")
-    with open(script, "w") as out:
-        out.write(f"for (const w of workspace.clientList()) print('{marker}', w.frameGeometry.x, "
-                  "w.frameGeometry.y, w.frameGeometry.width, w.frameGeometry.height, w.caption);"
-                  f"print('{marker} end');")
+    write_file(script, f"for (const w of workspace.clientList()) print('{marker}', "
+               "w.frameGeometry.x, w.frameGeometry.y, w.frameGeometry.width, "
+               f"w.frameGeometry.height, w.caption); print('{marker} end');")
     for method, *args in (("loadScript", script, marker), ("start",)):
         bus_call(session, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting." + method,
                  *("string:" + arg for arg in args))

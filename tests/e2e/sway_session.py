@@ -6,7 +6,7 @@ import os
 import pathlib
 import subprocess
 
-from harness import NOBODY, OTHER_WINDOW, Shell, wait_for
+from harness import NOBODY, OTHER_WINDOW, Shell, wait_for, write_file
 from wayland_input import VirtualInput
 
 WIDTH, HEIGHT, BAR = 1280, 900, 30
@@ -51,9 +51,9 @@ class Sway(Shell):
             WAYBAR_CONFIG)), "--style", self.write("waybar.css", WAYBAR_STYLE)])
 
     def write(self, name, text):
-        with open(os.path.join(self.work, name), "w") as out:
-            out.write(text)
-        return out.name
+        path = os.path.join(self.work, name)
+        write_file(path, text)
+        return path
 
     def start(self, name, args):
         return self.session.start(name, [*self.run_as, *args])
