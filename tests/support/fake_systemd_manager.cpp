@@ -3,7 +3,7 @@
 // "ready" once it owns the name. An accepted RestartUnit gives the unit the next pid.
 //
 //   fake_systemd_manager --address BUS --record FILE [--load-state S] [--main-pid N] [--hang]
-//                        [--deny-restart] [--wrong-types] [--fail] [--no-restart]
+//                        [--deny-restart] [--wrong-types] [--fail]
 //
 // SetUnit(load state, active state, pid) on the test interface changes the unit and, as systemd
 // does, tells the subscribers through PropertiesChanged. A failed unit's Result is "exit-code".
@@ -92,8 +92,6 @@ private:
         if (switches.contains(u"fail"_s))
             return message.createErrorReply(u"org.freedesktop.DBus.Error.Failed"_s,
                                             u"Manager failed"_s);
-        if (member == u"RestartUnit" && switches.contains(u"no-restart"_s))
-            return message.createErrorReply(QDBusError::UnknownMethod, member);
         if (member == u"Subscribe" || member == u"SetUnit") {
             subscribed = subscribed || member == u"Subscribe";
             return message.createReply();
@@ -108,10 +106,12 @@ private:
             return message.createReply(
                 QVariant::fromValue(QDBusObjectPath(u"/org/freedesktop/systemd1/job/1"_s)));
         }
-        const QVariant value = properties().value(message.arguments().value(1).toString());
-        if (member == u"Get" && message.path() == unitPath && value.isValid())
-            return message.createReply(QVariant::fromValue(
-                QDBusVariant(switches.contains(u"wrong-types"_s) ? QVariant(7) : value)));
+        if (member == u"Get" && message.path() == unitPath) {
+            const QVariant value = properties().value(message.arguments().value(1).toString());
+            if (value.isValid())
+                return message.createReply(QVariant::fromValue(
+                    QDBusVariant(switches.contains(u"wrong-types"_s) ? QVariant(7) : value)));
+        }
         return message.createErrorReply(QDBusError::UnknownMethod, member);
     }
 };
@@ -126,8 +126,7 @@ int main(int argc, char *argv[])
                        {u"record"_s, u"Call record."_s, u"file"_s},
                        {u"load-state"_s, u"LoadState."_s, u"s"_s, u"loaded"_s},
                        {u"main-pid"_s, u"MainPID."_s, u"n"_s, u"412"_s}});
-    const QStringList switches{u"hang"_s, u"deny-restart"_s, u"wrong-types"_s, u"fail"_s,
-                               u"no-restart"_s};
+    const QStringList switches{u"hang"_s, u"deny-restart"_s, u"wrong-types"_s, u"fail"_s};
     for (const QString &name : switches)
         parser.addOption({name, name});
     parser.process(app);
